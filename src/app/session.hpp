@@ -1,0 +1,34 @@
+// The state one user session owns: the inputs, the start-up tables, the parsed layer
+// structures and the last results. Passed by reference; there are no globals.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/messages.hpp"
+#include "app/parameter_set.hpp"
+#include "io/layer_structure.hpp"
+#include "physics/element_table.hpp"
+#include "physics/physics_tables.hpp"
+
+namespace dodavev {
+
+struct Session {
+  explicit Session(MessageSink& sink) : messages(sink) {}
+
+  MessageSink& messages;
+  std::filesystem::path programDir;  // directory of the executable
+  std::filesystem::path levDir;      // start-up data directory "LEV"
+
+  ParameterSet params;
+  // Read at start-up, read-only afterwards.
+  ElementTable elements;
+  PhysicsTables tables;
+  // Parsed by "OK" from the sample and absorber texts.
+  LayerStructure sample;
+  LayerStructure absorber;
+
+  std::string OutputLog;  // text of the last report
+};
+
+}  // namespace dodavev
