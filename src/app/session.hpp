@@ -29,6 +29,19 @@ struct Session {
   LayerStructure absorber;
 
   std::string OutputLog;  // text of the last report
+
+  // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
+  // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer
+  // of a BatchFile record's output line; it holds no letter until a calculation sets it.
+  char CalcMode = 'Y';
+  char SpectrumFlag = '\0';
+  std::string parameterFileName;  // current parameter file, shown by the charts
+
+  // What the window shows; a front end without pages reads these instead.
+  bool parametersVisible = false;  // parameter pages and their "OK" button
+  std::string activePage = "Beam";
+  bool Panel3Visible = false;   // detector resolution panel
+  bool Panel14Visible = false;  // detector calibration panel
 };
 
 }  // namespace dodavev
