@@ -1,0 +1,21 @@
+// Safe writing and simple reading of whole text files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace dodavev {
+
+// Input/output error code for a number that cannot be read (the classic runtime code for
+// "invalid numeric format"); loaders report it as they report the system's error codes.
+inline constexpr int kInvalidNumericFormat = 106;
+
+// Writes `content` to a temporary file beside `path` and renames it over `path`, so a
+// failed write never destroys the old file. Returns 0 or the system error code (errno).
+int WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+
+// Reads a whole file; returns 0 or the system error code (2 for a missing file).
+int ReadWholeFile(const std::filesystem::path& path, std::string& content);
+
+}  // namespace dodavev
