@@ -8,7 +8,9 @@
 namespace dodavev {
 namespace {
 
-int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+int ErrnoOr(int fallback) {
+  return errno != 0 ? errno : fallback;
+}
 
 }  // namespace
 
@@ -42,7 +44,8 @@ int ReadWholeFile(const std::filesystem::path& path, std::string& content) {
   if (f == nullptr) return ErrnoOr(EIO);
   char buf[65536];
   std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    content.append(buf, n);
   int code = std::ferror(f) ? ErrnoOr(EIO) : 0;
   std::fclose(f);
   return code;

@@ -1,0 +1,43 @@
+// Saving the text reports and the simulated spectrum of the last calculation, and loading
+// a measured spectrum to compare with the simulation.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "engine/run_results.hpp"
+
+namespace dodavev {
+
+class MessageSink;
+
+// Writes the report files: base + "_1.dat" (the report text) and base + "_2.dat" (the
+// detail report) after a "depth and energy resolution" run (modes 'D' and 'W'), else
+// base + ".dat" with the report text. The two files of a resolution run are written
+// independently. Failures show "#" + the error code. Returns 0 or the last error code.
+int WriteResults(const std::filesystem::path& name, std::string_view outputLog,
+                 std::string_view detailReport, char calcMode, char spectrumFlag,
+                 MessageSink& messages);
+
+// kind 1: the two-column spectrum file base + ".dat"; any other kind: the depth file
+// base + ".txt" with energies and the measured spectrum beside the simulated one.
+struct SpectrumCalibration {
+  double detkevch = 0.0;  // keV per channel
+  double dete0 = 0.0;     // keV at channel 0
+};
+int WriteSpectrum(const std::filesystem::path& name, int kind, const Spectrum& simulated,
+                  const Spectrum& measured, SpectrumCalibration calibration, MessageSink& messages);
+
+// Text of the two spectrum layouts (CR LF lines), for writing and for tests.
+std::string FormatSpectrumFile(const Spectrum& simulated, double detkevch);
+std::string FormatDepthFile(const Spectrum& simulated, const Spectrum& measured,
+                            SpectrumCalibration calibration);
+
+// Reads up to 600 lines "channel counts ..." into `measured` (line k gives channel k).
+// Fewer lines leave the missing channels at 0; a line whose first two items are not
+// numbers stops the reading with "#" + code, keeping the channels read so far.
+int LoadMeasuredSpectrum(const std::filesystem::path& name, Spectrum& measured,
+                         MessageSink& messages);
+
+}  // namespace dodavev

@@ -1,0 +1,99 @@
+#include "io/result_files.hpp"
+
+#include <gtest/gtest.h>
+
+#include "app/messages.hpp"
+#include "support/temp_dir.hpp"
+
+namespace dodavev {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(ResultFiles, ResolutionRunWritesTwoFilesOtherRunsOne) {
+  TempDir dir;
+  CollectingSink sink;
+  EXPECT_EQ(WriteResults(dir / "out.txt", "main\r\n", "detail\r\n", 'D', 'W', sink), 0);
+  EXPECT_EQ(ReadFile(dir / "out_1.dat"), "main\r\n");
+  EXPECT_EQ(ReadFile(dir / "out_2.dat"), "detail\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.dat"));
+
+  // The optimisation (mode 'O') and "View results" (flag 'S') keep only the report text.
+  EXPECT_EQ(WriteResults(dir / "opt.txt", "scan", "detail", 'O', 'W', sink), 0);
+  EXPECT_EQ(ReadFile(dir / "opt.dat"), "scan");
+  EXPECT_EQ(WriteResults(dir / "view.res", "view", "detail", 'D', 'S', sink), 0);
+  EXPECT_EQ(ReadFile(dir / "view.dat"), "view");
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST(ResultFiles, FailedWriteReportsTheCodeAndStillTriesTheSecondFile) {
+  TempDir dir;
+  CollectingSink sink;
+  // out_1.dat is a directory: the first write fails, the second goes through.
+  std::filesystem::create_directory(dir / "out_1.dat");
+  EXPECT_NE(WriteResults(dir / "out", "main", "detail", 'D', 'W', sink), 0);
+  ASSERT_EQ(sink.messages.size(), 1U);
+  EXPECT_EQ(sink.messages[0].front(), '#');
+  EXPECT_EQ(ReadFile(dir / "out_2.dat"), "detail");
+  // A missing directory: ENOENT is 2.
+  sink.messages.clear();
+  EXPECT_EQ(WriteResults(dir / "nodir" / "x", "a", "b", 'O', 'W', sink), 2);
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+}
+
+TEST(ResultFiles, SpectrumLayouts) {
+  Spectrum sim{};
+  Spectrum measured{};
+  sim[1] = 2.0;
+  sim[600] = 0.5;
+  measured[1] = 17.0;
+  // Counts are written multiplied by keV per channel: 2 x 7.03 = 14.06 -> "14.1".
+  std::string two = FormatSpectrumFile(sim, 7.03);
+  EXPECT_EQ(two.substr(0, 23), "   1             14.1\r\n");
+  EXPECT_EQ(two.substr(23, 23), "   2              0.0\r\n");  // 0 counts right-aligned
+  EXPECT_EQ(two.size(), 600U * 23U);
+  // Channel 1 of the depth file: energy 1 x 7.03 + 185.88 = 192.91 -> "192.9".
+  std::string depth = FormatDepthFile(sim, measured, {7.03, 185.88});
+  EXPECT_EQ(depth.substr(0, 56), "channels     energy_[keV]     measured       simulated\r\n");
+  EXPECT_EQ(depth.substr(56, 53), "   1            192.9           17             14.1\r\n");
+}
+
+TEST(ResultFiles, BatchSpectrumNameCutsAtTheFirstPointOfTheFileName) {
+  TempDir dir;
+  CollectingSink sink;
+  Spectrum sim{};
+  EXPECT_EQ(WriteSpectrum(dir / "run1.res", 1, sim, sim, {1.0, 0.0}, sink), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "run1.dat"));
+  EXPECT_EQ(WriteSpectrum(dir / "run2.res", 2, sim, sim, {1.0, 0.0}, sink), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "run2.txt"));
+}
+
+TEST(ResultFiles, MeasuredSpectrumShortFileAndBadLine) {
+  TempDir dir;
+  CollectingSink sink;
+  Spectrum m{};
+  m.fill(9.0);
+  WriteFile(dir / "short.dat", "1 10\r\n2   20.5 trailing text\n");
+  EXPECT_EQ(LoadMeasuredSpectrum(dir / "short.dat", m, sink), 0);
+  EXPECT_DOUBLE_EQ(m[1], 10.0);
+  EXPECT_DOUBLE_EQ(m[2], 20.5);
+  EXPECT_DOUBLE_EQ(m[3], 0.0);  // missing channels read as 0
+  EXPECT_DOUBLE_EQ(m[600], 0.0);
+
+  m.fill(9.0);
+  WriteFile(dir / "bad.dat", "1 10\n2 x\n3 30\n");
+  EXPECT_NE(LoadMeasuredSpectrum(dir / "bad.dat", m, sink), 0);
+  EXPECT_EQ(sink.messages.back().front(), '#');
+  EXPECT_DOUBLE_EQ(m[1], 10.0);  // read before the error
+  EXPECT_DOUBLE_EQ(m[2], 9.0);   // the rest keep their old values
+  EXPECT_DOUBLE_EQ(m[3], 9.0);
+
+  sink.messages.clear();
+  EXPECT_EQ(LoadMeasuredSpectrum(dir / "missing.dat", m, sink), 2);
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+}
+
+}  // namespace
+}  // namespace dodavev
