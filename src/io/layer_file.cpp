@@ -1,0 +1,106 @@
+#include "io/layer_file.hpp"
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <system_error>
+
+#include "app/session.hpp"
+#include "io/file_naming.hpp"
+#include "io/text_file.hpp"
+
+namespace dodavev {
+namespace {
+
+// A layer text is typed by hand; no sensible one comes near this size.
+constexpr std::uintmax_t kMaxLayerFileBytes = 16U * 1024U * 1024U;
+
+void ShowIoError(Session& session, int code) {
+  session.messages.Show("#" + std::to_string(code));
+}
+
+}  // namespace
+
+int ReadLayerText(const std::filesystem::path& path, std::string& text) {
+  text.clear();
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) return ENOENT;
+  if (std::filesystem::is_directory(status)) return EISDIR;
+  if (std::filesystem::is_regular_file(status) &&
+      std::filesystem::file_size(path, ec) > kMaxLayerFileBytes && !ec) {
+    return EFBIG;
+  }
+  std::string content;
+  const int code = ReadWholeFile(path, content);
+  if (code == 0 && content.size() > kMaxLayerFileBytes) return EFBIG;
+  // Lines end at CR LF, LF or a lone CR; each line read is followed by "\n".
+  std::size_t i = 0;
+  while (i < content.size()) {
+    const std::size_t end = content.find_first_of("\r\n", i);
+    if (end == std::string::npos) {
+      text.append(content, i, std::string::npos);
+      text.push_back('\n');
+      break;
+    }
+    text.append(content, i, end - i);
+    text.push_back('\n');
+    i = end + 1;
+    if (content[end] == '\r' && i < content.size() && content[i] == '\n') ++i;
+  }
+  return code;
+}
+
+int WriteLayerText(const std::filesystem::path& path, std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8 + 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      // A CR LF already in the text stays one line end.
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out.append("\r\n");
+    } else if (c == '\n') {
+      out.append("\r\n");
+    } else {
+      out.push_back(c);
+    }
+  }
+  return WriteFileAtomically(path, out);
+}
+
+void LoadSampleLayerFile(Session& session, const std::filesystem::path& path) {
+  std::string& text = session.params.richedit1;
+  const int code = ReadLayerText(path, text);
+  session.params.samplefile = path.string();
+  if (code != 0) ShowIoError(session, code);
+}
+
+void LoadAbsorberFile(Session& session, const std::filesystem::path& path) {
+  std::string& text = session.params.RichEdit2;
+  const int code = ReadLayerText(path, text);
+  session.params.Absorbensfile = "Absorbens : " + path.string();
+  if (code != 0) ShowIoError(session, code);
+}
+
+int SaveSampleLayerFile(Session& session, const std::filesystem::path& chosen) {
+  const int code = WriteLayerText(ForceExtension(chosen, ".lay"), session.params.richedit1);
+  if (code != 0) {
+    ShowIoError(session, code);
+    return code;
+  }
+  session.params.samplefile = chosen.string();
+  return 0;
+}
+
+int SaveAbsorberFile(Session& session, const std::filesystem::path& chosen) {
+  const int code = WriteLayerText(ForceExtension(chosen, ".lay"), session.params.RichEdit2);
+  if (code != 0) {
+    ShowIoError(session, code);
+    return code;
+  }
+  session.params.Absorbensfile = "Absorbens : " + chosen.string();
+  return 0;
+}
+
+}  // namespace dodavev
