@@ -7,6 +7,8 @@
 
 #include "app/messages.hpp"
 #include "app/parameter_set.hpp"
+#include "engine/reaction_identification.hpp"
+#include "engine/run_results.hpp"
 #include "io/layer_structure.hpp"
 #include "physics/element_table.hpp"
 #include "physics/physics_tables.hpp"
@@ -27,8 +29,15 @@ struct Session {
   // Parsed by "OK" from the sample and absorber texts.
   LayerStructure sample;
   LayerStructure absorber;
+  // Kind of analysis found by the last reaction identification.
+  ReactionInfo reaction;
 
   std::string OutputLog;  // text of the last report
+  // Tables, second report and simulated spectrum of the last calculation run. "OK" empties
+  // the second report (results.detailReport).
+  RunResults results;
+  Spectrum MeasuredSpectrum{};   // loaded by "load a new spectrum"
+  std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
 
   // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
   // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer
