@@ -1,0 +1,141 @@
+#include "physics/shape_convolution.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace dodavev {
+
+namespace {
+
+// FMT.DAT is addressed as row (b-1) x 56 + (g-1) x 8 + k: eight blocks b over the shape of
+// the second distribution, seven groups g over the width ratio, eight rows k over the shape
+// of the first. Columns (natural logarithms): m2, m1, width ratio, result width / w1, result m.
+constexpr int kBlockRows = 56;
+constexpr int kGroupRows = 8;
+constexpr int kColM2 = 0;
+constexpr int kColM1 = 1;
+constexpr int kColRatio = 2;
+constexpr int kColWidth = 3;
+constexpr int kColShape = 4;
+
+// A shape parameter below this, or a width below kNoWidth, marks a side that is not there.
+constexpr double kNoShape = 1e-4;
+constexpr double kNoWidth = 1e-10;
+
+const std::array<double, 5>& Row(const PhysicsTables& tables, int b, int g, int k) {
+  return tables
+      .MsFTable[static_cast<std::size_t>((b - 1) * kBlockRows + (g - 1) * kGroupRows + k - 1)];
+}
+
+// Class of a shape parameter on the grid m_j = 10^((j-2)/3), j = 1..8: the lowest of the
+// three grid points used, chosen so that m lies nearest the middle one.
+int ShapeClass(double m) {
+  const double k = 3.0 * std::log10(std::fabs(m)) + 2.0;
+  if (k < 2.5) return 1;
+  if (k < 3.5) return 2;
+  if (k < 4.5) return 3;
+  if (k < 5.5) return 4;
+  if (k < 6.5) return 5;
+  return 6;
+}
+
+double ClipShape(double m) {
+  return std::clamp(m, kMinGridShape, kMaxShape);
+}
+
+// Class of the width ratio r = 3 log10(rho) + 7 on the grid of seven ratios 0.01 .. 100.
+int RatioClass(double r) {
+  if (r <= 4.0) return 1;
+  if (r <= 6.5) return 2;
+  if (r <= 7.5) return 3;
+  if (r <= 9.0) return 4;
+  return 5;
+}
+
+}  // namespace
+
+double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
+                             double x) {
+  if (ya == yb && yb == yc) return ya;
+  if ((yb - ya) * (yc - yb) >= 0.0) {
+    // Monotonic: y = ya + (yb - ya) ((x - xa)/(xb - xa))^p through all three points.
+    const double p = std::log((yb - ya) / (yc - ya)) / std::log((xb - xa) / (xc - xa));
+    const double base = (x - xa) / (xb - xa);
+    const double power = base == 0.0 ? 0.0 : std::pow(base, p);
+    const double y = ya + (yb - ya) * power;
+    // Undefined where the power form degenerates (ya = yb with x beyond xb, an abscissa
+    // below the lowest node, coinciding nodes); the parabola below takes over there.
+    if (std::isfinite(y)) return y;
+  }
+  return ya * (x - xb) * (x - xc) / ((xa - xb) * (xa - xc)) +
+         yb * (x - xa) * (x - xc) / ((xb - xa) * (xb - xc)) +
+         yc * (x - xa) * (x - xb) / ((xc - xa) * (xc - xb));
+}
+
+std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
+                                           const PhysicsTables& tables) {
+  if (std::isnan(w1) || std::isnan(m1) || std::isnan(w2) || std::isnan(m2)) return std::nullopt;
+  m1 = std::min(m1, kMaxShape);
+  m2 = std::min(m2, kMaxShape);
+  if (m1 < m2) {
+    std::swap(w1, w2);
+    std::swap(m1, m2);
+  }
+  // A side without width or shape leaves the other unchanged (a negative shape describes no
+  // distribution and counts as none).
+  if (m2 < kNoShape || std::fabs(w2) < kNoWidth) return PearsonShape{std::fabs(w1), m1};
+  if (m1 < kNoShape || std::fabs(w1) < kNoWidth) return PearsonShape{std::fabs(w2), m2};
+
+  const int c1 = ShapeClass(m1);
+  const int c2 = ShapeClass(m2);
+  const double x1 = std::log(ClipShape(m1));
+  const double x2 = std::log(ClipShape(m2));
+
+  // One side narrower than a hundredth of the other does not widen it.
+  const double rho = std::fabs(w2 / w1);
+  const double r = rho <= 0.001 ? -1.0 : 3.0 * std::log10(rho) + 7.0;
+  if (r <= 1.0) return PearsonShape{std::fabs(w1), ClipShape(m1)};
+  if (r >= 13.0) return PearsonShape{std::fabs(w2), ClipShape(m2)};
+  const int cr = RatioClass(r);
+
+  if (!tables.msFTableComplete) return std::nullopt;
+
+  std::array<double, 3> groupWidth{};
+  std::array<double, 3> groupShape{};
+  for (int gi = 0; gi < 3; ++gi) {
+    const int g = cr + gi;
+    std::array<double, 3> rowWidth{};
+    std::array<double, 3> rowShape{};
+    for (int ki = 0; ki < 3; ++ki) {
+      const int k = c1 + ki;
+      const auto& ra = Row(tables, c2, g, k);
+      const auto& rb = Row(tables, c2 + 1, g, k);
+      const auto& rc = Row(tables, c2 + 2, g, k);
+      rowWidth[ki] = ThreePointInterpolate(ra[kColM2], rb[kColM2], rc[kColM2], ra[kColWidth],
+                                           rb[kColWidth], rc[kColWidth], x2);
+      rowShape[ki] = ThreePointInterpolate(ra[kColM2], rb[kColM2], rc[kColM2], ra[kColShape],
+                                           rb[kColShape], rc[kColShape], x2);
+    }
+    const double xa = Row(tables, c2, g, c1)[kColM1];
+    const double xb = Row(tables, c2, g, c1 + 1)[kColM1];
+    const double xc = Row(tables, c2, g, c1 + 2)[kColM1];
+    groupWidth[gi] = ThreePointInterpolate(xa, xb, xc, rowWidth[0], rowWidth[1], rowWidth[2], x1);
+    groupShape[gi] = ThreePointInterpolate(xa, xb, xc, rowShape[0], rowShape[1], rowShape[2], x1);
+  }
+  const double xa = Row(tables, c2, cr, c1)[kColRatio];
+  const double xb = Row(tables, c2, cr + 1, c1)[kColRatio];
+  const double xc = Row(tables, c2, cr + 2, c1)[kColRatio];
+  const double lnRho = std::log(rho);
+  const double lnWidth =
+      ThreePointInterpolate(xa, xb, xc, groupWidth[0], groupWidth[1], groupWidth[2], lnRho);
+  const double lnShape =
+      ThreePointInterpolate(xa, xb, xc, groupShape[0], groupShape[1], groupShape[2], lnRho);
+
+  PearsonShape result{std::fabs(w1) * std::exp(lnWidth), std::exp(lnShape)};
+  if (!std::isfinite(result.width) || !std::isfinite(result.shape)) return std::nullopt;
+  return result;
+}
+
+}  // namespace dodavev

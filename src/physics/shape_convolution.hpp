@@ -1,0 +1,37 @@
+// Convolution of two bell-shaped (Pearson VII) distributions, each given by its full width at
+// half maximum and its shape parameter m (m = 1 a Lorentzian, m = 100 practically a Gaussian),
+// interpolated in the tabulated convolution results of FMT.DAT.
+#pragma once
+
+#include <optional>
+
+#include "physics/physics_tables.hpp"
+
+namespace dodavev {
+
+// Width (FWHM) and shape parameter of a Pearson VII distribution.
+struct PearsonShape {
+  double width = 0.0;
+  double shape = 0.0;
+};
+
+// Shapes above this are treated as this one (practically a Gaussian); the tabulated grid
+// spans kMinGridShape .. kMaxShape.
+inline constexpr double kMaxShape = 100.0;
+inline constexpr double kMinGridShape = 0.4641;
+
+// FWHM and shape parameter of the convolution of (w1, m1) with (w2, m2). A side of width
+// below 1e-10 or shape below 1e-4 returns the other side; width ratios beyond 1:100 return
+// the wider side. nullopt when the table is needed but FMT.DAT was not read completely, or
+// when the table gives no finite result (a malformed FMT.DAT).
+std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
+                                           const PhysicsTables& tables);
+
+// Three-point interpolation through (xa, ya), (xb, yb), (xc, yc) at x, xa being the lowest
+// node: a power form through the three points when the values are monotonic (the first
+// value when all three are equal), the quadratic Lagrange polynomial otherwise or where the
+// power form is undefined.
+double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
+                             double x);
+
+}  // namespace dodavev
