@@ -7,6 +7,7 @@
 
 #include "app/seams.hpp"
 #include "app/session.hpp"
+#include "engine/reaction_identification.hpp"
 #include "io/layer_parser.hpp"
 #include "io/number_parse.hpp"
 
