@@ -12,6 +12,7 @@
 #include "io/layer_structure.hpp"
 #include "physics/element_table.hpp"
 #include "physics/physics_tables.hpp"
+#include "physics/srim_tables.hpp"
 
 namespace dodavev {
 
@@ -26,6 +27,8 @@ struct Session {
   // Read at start-up, read-only afterwards.
   ElementTable elements;
   PhysicsTables tables;
+  // SRIM 2003 stopping tables, reloaded by every "OK" when "ZBL 2003 from files" is chosen.
+  SrimTableSet srimTables;
   // Parsed by "OK" from the sample and absorber texts.
   LayerStructure sample;
   LayerStructure absorber;
