@@ -1,20 +1,255 @@
 #include "io/layer_parser.hpp"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "app/messages.hpp"
+#include "io/number_parse.hpp"
+#include "physics/element_io.hpp"
 
 namespace dodavev {
+namespace {
 
-double ScreeningRadius(int za, int zb) {
-  return 4.684715451e-9 / std::sqrt(std::cbrt(static_cast<double>(za) * za) +
-                                    std::cbrt(static_cast<double>(zb) * zb));
+// Highest mass number accepted in an element line; every known nuclide lies below.
+constexpr int kMaxMassNumber = 999;
+constexpr double kAngstromPerMicron = 10000.0;
+constexpr double kDensityUnit = 1e22;  // atoms/cm3
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-void ParseLayerStructure(std::string_view /*text*/, LayerStructure& out,
-                         const ElementTable& /*elements*/, int /*z1*/, int /*z2*/,
-                         MessageSink& /*messages*/) {
+bool StartsWith(std::string_view line, std::string_view prefix) {
+  return line.substr(0, prefix.size()) == prefix;
+}
+
+// Upper-cases a-z, removes blanks and tabs, and splits the text into its non-empty lines
+// (CR LF, LF and a lone CR all end a line). Linear in the length of the text.
+std::vector<std::string_view> NormalisedLines(std::string_view text, std::string& storage) {
+  storage.clear();
+  storage.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == ' ' || c == '\t') continue;
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      c = '\n';
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+    storage.push_back(c);
+  }
+  std::vector<std::string_view> lines;
+  const std::string_view all(storage);
+  std::size_t start = 0;
+  while (start <= all.size()) {
+    std::size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) end = all.size();
+    if (end > start) lines.push_back(all.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+struct ParseContext {
+  const ElementTable& elements;
+  int z1;
+  int z2;
+  MessageSink& messages;
+};
+
+// The symbol part of an element line: the two-character symbol (one-letter symbols padded
+// with a blank) and the mass number (-1 for the natural mixture, 0 for the element's
+// default). Returns false after showing the message of a malformed symbol part.
+struct SymbolPart {
+  std::array<char, 2> symbol{' ', ' '};
+  std::int32_t massNumber = 0;
+  bool natural = false;
+};
+
+bool ReadSymbolPart(std::string_view part, SymbolPart& out, MessageSink& messages) {
+  auto noSuchElement = [&] {
+    messages.Show("no such elem: " + std::string(part));
+    return false;
+  };
+  if (part.find('#') != std::string_view::npos) {
+    std::string left;
+    for (char c : part) {
+      if (c != '#') left.push_back(c);
+    }
+    if (left.empty() || left.size() > 2 || IsDigit(left[0])) return noSuchElement();
+    out.symbol = {left[0], left.size() > 1 ? left[1] : ' '};
+    out.natural = true;
+    out.massNumber = -1;
+    return true;
+  }
+  if (part.empty() || IsDigit(part[0])) return noSuchElement();
+  std::string_view massText;
+  if (part.size() >= 2 && IsDigit(part[1])) {
+    out.symbol = {part[0], ' '};
+    massText = part.substr(1);
+  } else {
+    out.symbol = {part[0], part.size() > 1 ? part[1] : ' '};
+    massText = part.size() > 2 ? part.substr(2) : std::string_view();
+  }
+  if (!massText.empty()) {
+    const IntegerRead mass = ReadInteger(massText);
+    if (!mass.ok || mass.value < 1 || mass.value > kMaxMassNumber) {
+      messages.Show("error in the massnumber of the elem: " + std::string(massText));
+      return false;
+    }
+    out.massNumber = mass.value;
+  }
+  return true;
+}
+
+// Reads one element line into `layer`. Returns false after an element error.
+bool ReadElementLine(std::string_view line, int layerNumber, Layer& layer,
+                     const ParseContext& ctx) {
+  const std::size_t comma = line.find(',');
+  if (comma == std::string_view::npos) {
+    // A line without a comma among the element lines cannot name an element.
+    ctx.messages.Show("no such elem: " + std::string(line));
+    return false;
+  }
+  const std::string_view symbolText = line.substr(0, comma);
+  const std::string_view amountText = line.substr(comma + 1);
+
+  bool ok = true;
+  NumberRead amount = ReadDecimal(amountText);
+  // The amount is a number of atoms: a zero or negative one would make the composition
+  // of the layer meaningless (or divide by a zero sum).
+  if (amount.ok && !(amount.value > 0.0)) {
+    amount.ok = false;
+    amount.badPosition = 1;
+  }
+  if (!amount.ok) {
+    ctx.messages.Show("elem is not well defined in layer: " + std::to_string(layerNumber) + "\n" +
+                      std::string(amountText) + "\n" + std::to_string(amount.badPosition));
+    ok = false;
+  }
+  SymbolPart symbol;
+  if (!ReadSymbolPart(symbolText, symbol, ctx.messages)) ok = false;
+  if (!ok) return false;
+
+  LayerElement element;
+  element.symbol = symbol.symbol;
+  element.Z = FindElement(std::string_view(element.symbol.data(), 2), ctx.elements, ctx.messages);
+  element.amount = amount.value;
+  element.screenIn = ScreeningRadius(ctx.z1, element.Z);
+  element.screenOut = ScreeningRadius(ctx.z2, element.Z);
+  if (symbol.natural) {
+    element.massNumber = -1;
+  } else if (symbol.massNumber > 0) {
+    element.massNumber = symbol.massNumber;
+  } else if (element.Z != 0) {
+    element.massNumber = ctx.elements[element.Z].defaultMassNumber;
+  }  // an unknown element has no default mass number: it stays 0
+  layer.elements.push_back(element);
+  layer.amountSum += element.amount;
+  return true;
+}
+
+// Parses one section (its first line is "A=..." or "S=...") as layer number `number`.
+void ParseSection(const std::vector<std::string_view>& lines, std::size_t begin, std::size_t end,
+                  bool substrate, int number, LayerStructure& out, const ParseContext& ctx) {
+  const std::string numberText = std::to_string(number);
+  bool ok = true;
+
+  double thickness = kSubstrateThickness;
+  if (!substrate) {
+    const NumberRead t = ReadDecimal(lines[begin].substr(2));
+    // A negative thickness has no meaning; a zero one is an empty layer.
+    if (!t.ok || t.value < 0.0) {
+      ctx.messages.Show("thicknes of layers not well defined in layer: " + numberText);
+      ok = false;
+    } else {
+      thickness = t.value / kAngstromPerMicron;
+    }
+  }
+
+  double density = 0.0;
+  if (begin + 1 < end && StartsWith(lines[begin + 1], "N=")) {
+    const NumberRead n = ReadDecimal(lines[begin + 1].substr(2));
+    // Every stopping power and areal density scales with the density: it must be positive.
+    if (!n.ok || !(n.value > 0.0)) {
+      ctx.messages.Show("density of layers not well defined in layer: " + numberText);
+      ok = false;
+    } else {
+      density = n.value / kDensityUnit;
+    }
+  } else {
+    bool densityElsewhere = false;
+    for (std::size_t k = begin + 1; k < end; ++k) {
+      if (lines[k].find("N=") != std::string_view::npos) densityElsewhere = true;
+    }
+    ctx.messages.Show(std::string(densityElsewhere ? "density of layers not well defined in layer: "
+                                                   : "density of layers not defined in layer: ") +
+                      numberText);
+    ok = false;
+  }
+  if (!ok) return;
+
+  Layer layer;
+  layer.thickness = thickness;
+  layer.density = density;
+  // Element lines run up to the last line holding a comma; lines after it are ignored.
+  std::size_t last = begin + 2;
+  for (std::size_t k = end; k > begin + 2; --k) {
+    if (lines[k - 1].find(',') != std::string_view::npos) {
+      last = k;
+      break;
+    }
+  }
+  for (std::size_t k = begin + 2; k < last; ++k) {
+    if (!ReadElementLine(lines[k], number, layer, ctx)) break;
+  }
+  out.layers.push_back(std::move(layer));
+}
+
+}  // namespace
+
+double ScreeningRadius(int za, int zb) {
+  const double sum =
+      std::cbrt(static_cast<double>(za) * za) + std::cbrt(static_cast<double>(zb) * zb);
+  if (!(sum > 0.0)) return 0.0;  // no nucleus on either side: nothing to screen
+  return 4.684715451e-9 / std::sqrt(sum);
+}
+
+void ParseLayerStructure(std::string_view text, LayerStructure& out, const ElementTable& elements,
+                         int z1, int z2, MessageSink& messages) {
   out = LayerStructure{};
+  std::string storage;
+  const std::vector<std::string_view> lines = NormalisedLines(text, storage);
+  const ParseContext ctx{elements, z1, z2, messages};
+
+  // The substrate section runs from the first "S=" line to the end of the text.
+  std::size_t substrateBegin = lines.size();
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (StartsWith(lines[k], "S=")) {
+      substrateBegin = k;
+      break;
+    }
+  }
+  std::size_t first = 0;
+  while (first < substrateBegin && !StartsWith(lines[first], "A="))
+    ++first;
+  if (first > 0) messages.Show("target not defined");
+
+  int number = 0;
+  std::size_t begin = first;
+  while (begin < substrateBegin) {
+    std::size_t end = begin + 1;
+    while (end < substrateBegin && !StartsWith(lines[end], "A="))
+      ++end;
+    ParseSection(lines, begin, end, false, ++number, out, ctx);
+    begin = end;
+  }
+  if (substrateBegin < lines.size()) {
+    ParseSection(lines, substrateBegin, lines.size(), true, ++number, out, ctx);
+  }
+  out.currentLayer = 0;
 }
 
 }  // namespace dodavev

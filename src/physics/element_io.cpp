@@ -184,7 +184,10 @@ int LoadElementTable(const std::filesystem::path& path, ElementTable& table) {
   std::string content;
   const int readCode = ReadDataFile(file, content);
   if (readCode != 0) return IoStatus(readCode);
+  return ParseElementText(content, table);
+}
 
+int ParseElementText(std::string_view content, ElementTable& table) {
   FreeFormatReader in(content);
   while (true) {
     char c = '\0';

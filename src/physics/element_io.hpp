@@ -29,6 +29,10 @@ inline constexpr int kElementIoOffset = 120;
 // the error occurs is not stored. Returns 0, 1, 2 or 120 + an input/output code.
 int LoadElementTable(const std::filesystem::path& path, ElementTable& table);
 
+// The reading of LoadElementTable on the text of an element file already in memory.
+// Returns 0, 1, 2 or 120 + an input/output code.
+int ParseElementText(std::string_view content, ElementTable& table);
+
 // The seven further start-up files, in the order they are read.
 inline constexpr int kPhysicsTableFileCount = 7;
 inline constexpr std::array<std::string_view, kPhysicsTableFileCount> kPhysicsTableFiles = {
