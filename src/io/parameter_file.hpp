@@ -1,0 +1,65 @@
+// Parameter files (".par"): the text of every input of the parameter set except the two
+// layer texts, one value per line between fixed label lines, with the four data-file
+// lists as a count line followed by two lines (check mark, text) per entry. The reader
+// counts lines and never looks at the labels; writer and reader walk the same sequence,
+// so every file written reads back to the same inputs. Nothing is validated here:
+// numbers stay text until "OK".
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/parameter_set.hpp"
+
+namespace dodavev {
+
+// Fixed lines of a file; every list entry adds two.
+inline constexpr std::size_t kParameterFileFixedLines = 155;
+// A parameter file is typed or written by this program; no sensible one comes near
+// this size. Larger files (or endless ones such as devices) are refused unread.
+inline constexpr std::size_t kMaxParameterFileBytes = 16U * 1024U * 1024U;
+// Entries kept per data-file list; further entries of a list are read past and dropped.
+inline constexpr std::size_t kMaxRegistryEntries = 10000;
+
+// Lines of a text one at a time; CR LF and LF line ends. After the last line every read
+// gives an empty line.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  std::string_view Next();
+  bool AtEnd() const { return pos_ >= text_.size(); }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// Reads at most `maxBytes` bytes of a file into `content`. Returns 0, the system error
+// code (2 for a missing file), or EFBIG when the file holds more than `maxBytes` bytes.
+int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
+                       std::string& content);
+
+struct ParameterReadResult {
+  int code = 0;                    // 0, or the input/output error code of the failure
+  std::size_t droppedEntries = 0;  // list entries beyond kMaxRegistryEntries
+};
+
+// Sets the inputs line by line from the text of a parameter file, each as soon as its
+// line is read. A text that ends early sets the rest from empty lines (empty texts,
+// second choices, empty lists). A count line that is not an integer ends the reading
+// with code kInvalidNumericFormat; inputs read before it keep their new texts.
+ParameterReadResult ParseParameterText(std::string_view text, ParameterInputs& inputs);
+
+// The complete file text, CR LF line ends. Line breaks inside a value (which a
+// single-line field cannot hold) are written as blanks so that the line count holds.
+std::string FormatParameterFile(const ParameterInputs& inputs);
+
+// Reads the file into the inputs; returns 0 or the error code (see ParseParameterText).
+ParameterReadResult ReadParameterFile(const std::filesystem::path& path, ParameterInputs& inputs);
+
+// Writes the file through a temporary file beside it; returns 0 or the system error code.
+int WriteParameterFile(const std::filesystem::path& path, const ParameterInputs& inputs);
+
+}  // namespace dodavev
