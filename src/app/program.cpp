@@ -1,12 +1,105 @@
 #include "app/program.hpp"
 
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "app/batch_run.hpp"
+#include "app/messages.hpp"
+#include "app/session.hpp"
+#include "app/startup_data.hpp"
+
+#ifndef DODAVEV_INSTALL_DATADIR
+#define DODAVEV_INSTALL_DATADIR "/usr/local/share/dodavev"
+#endif
+#ifndef DODAVEV_VERSION
+#define DODAVEV_VERSION "unknown"
+#endif
 
 namespace dodavev {
+namespace {
 
-int RunProgram(int /*argc*/, char** /*argv*/) {
-  std::puts("dodavev: usage: dodavev BATCHFILE");
-  return 0;
+constexpr const char* kUsage =
+    "usage: dodavev [BATCHFILE]\n"
+    "       dodavev --help | --version\n"
+    "\n"
+    "Ion beam analysis of layered samples: depth and energy resolution, geometry\n"
+    "optimisation, excitation curves and spectrum simulation.\n"
+    "\n"
+    "BATCHFILE   records of five lines: parameter file, sample layer file, absorber\n"
+    "            layer file (or an empty line), calculation name, output file. Runs\n"
+    "            every record without a window and exits. Messages go to standard\n"
+    "            error and to BATCHFILE.log. BATCHFILE is looked for in the current\n"
+    "            directory, then in the program directory.\n"
+    "Without BATCHFILE the window opens (in builds with a window).\n";
+
+}  // namespace
+
+std::filesystem::path FindProgramDirectory(std::string_view argv0) {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || exe.empty()) {
+    exe = std::filesystem::path(argv0);
+    if (!exe.has_parent_path()) return std::filesystem::current_path(ec);
+    exe = std::filesystem::absolute(exe, ec);
+  }
+  return exe.parent_path();
+}
+
+std::filesystem::path ChooseLevDirectory(const std::filesystem::path& programDir,
+                                         const std::filesystem::path& installDataDir) {
+  std::error_code ec;
+  std::filesystem::path beside = programDir / "LEV";
+  if (std::filesystem::is_directory(beside, ec)) return beside;
+  std::filesystem::path installed = installDataDir / "LEV";
+  if (!installDataDir.empty() && std::filesystem::is_directory(installed, ec)) return installed;
+  return beside;
+}
+
+void FormCreate(Session& session, const std::filesystem::path& programDir,
+                const std::filesystem::path& levDir) {
+  session.programDir = programDir;
+  session.levDir = levDir;
+  session.CalcMode = 'Y';
+  session.results.SimulatedSpectrum.fill(0.0);
+  session.parameterFileName.clear();
+  LoadStartupData(session);
+  session.activePage = "Beam";
+}
+
+int RunProgram(int argc, char** argv, WindowRunner runner) {
+  const std::string_view argv0 = argc > 0 && argv[0] != nullptr ? argv[0] : "dodavev";
+  const std::string_view first = argc > 1 && argv[1] != nullptr ? argv[1] : "";
+  if (first == "--help" || first == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("dodavev %s\n", DODAVEV_VERSION);
+    return 0;
+  }
+  if (first.size() > 1 && first.front() == '-') {
+    std::fprintf(stderr, "dodavev: unknown option %s\n%s", argv[1], kUsage);
+    return 2;
+  }
+  if (first.empty()) {
+    if (runner != nullptr) return runner(argc, argv);
+    std::fputs("dodavev: this build has no window; name a BatchFile to run.\n", stdout);
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+
+  const std::filesystem::path programDir = FindProgramDirectory(argv0);
+  const std::filesystem::path batchFile =
+      ResolveBatchPath(std::filesystem::path(first), programDir);
+  StderrLogSink sink;
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(batchFile, ec))
+    sink.OpenLog(BatchLogPath(batchFile).string());
+  auto session = std::make_unique<Session>(sink);
+  FormCreate(*session, programDir, ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR));
+  return RunBatchFile(*session, batchFile) == 0 ? 0 : 1;
 }
 
 }  // namespace dodavev
