@@ -1,0 +1,290 @@
+#include "physics/path.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/session.hpp"
+#include "engine/run_state.hpp"
+#include "physics/absorber.hpp"
+#include "physics/multiple_scattering.hpp"
+
+namespace dodavev {
+
+namespace {
+
+// Depths and thicknesses closer than this count as equal.
+constexpr double kDepthTolerance = 2e-10;
+
+const Layer* CurrentLayer(const RunState& run, const PathContext& context) {
+  if (run.currentLayer >= context.sample.layers.size()) return nullptr;
+  return &context.sample.layers[run.currentLayer];
+}
+
+double Stopping(const Layer& layer, const Ion& ion, double energy, const PathContext& context,
+                RunState& run) {
+  return LayerStopping(layer, ion.z, ion.mass, energy, context.stopping, &run.StoppingSourceNote);
+}
+
+// Straggling of a path at its start: the spread from a charge state other than the layer's
+// mean effective charge over the depth "corr.X", as a FWHM^2.
+double StartStraggling(const Layer& layer, const Ion& ion, double energy, double stopping,
+                       const PathContext& context) {
+  const double spread =
+      ChargeStateSpread(layer, ion.z, ion.mass, ion.chargeState, energy, stopping, context.xCorr,
+                        context.options, context.stopping.elements);
+  return spread * spread;
+}
+
+double StoppingRatio(bool enabled, double start, double end) {
+  return enabled && start > 0.0 ? end / start : 1.0;
+}
+
+void NoteMsStatus(MsStepStatus status, RunState& run) {
+  if (status == MsStepStatus::kTablesMissing) run.msTablesMissing = true;
+}
+
+// Depth step of the outward walk in the current layer.
+double OutwardStepLength(const RunState& run, const PathContext& context, const Layer* layer) {
+  if (context.fullSpectrumSteps && layer != nullptr && layer->density > 0.0) {
+    // Iteration length (atoms/cm2) along the exit direction, as a depth in micron.
+    return context.itlength * run.geometry.OutwardFactor() * 1e-18 / layer->density;
+  }
+  return run.nominalStep;
+}
+
+// Threshold test on the outward path.
+void ApplyThreshold(double& energy, RunState& run, const PathContext& context) {
+  if (energy < context.thr) {
+    energy = context.thr;
+    run.RaiseThreshold(run.depth - run.step);
+  }
+}
+
+// Back towards the surface: the part of the current layer above the reaction point, then
+// every layer above it in full; predictor-corrector steps.
+void ReflectionWalk(double& energy, double stepLength, RunState& run, const PathContext& context) {
+  const Ion& ion = context.emitted;
+  const double f = run.geometry.OutwardFactor();
+  int stepIndex = 0;
+  for (std::size_t li = run.currentLayer + 1; li-- > 0 && run.thresholdCounter == 0;) {
+    const Layer& layer = context.sample.layers[li];
+    double remaining = li == run.currentLayer ? run.depthInLayer : layer.thickness;
+    while (remaining > kDepthTolerance && run.thresholdCounter == 0) {
+      const double dx = std::min(stepLength, remaining);
+      const double sA = Stopping(layer, ion, energy, context, run);
+      if (!(sA > 0.0)) break;  // nothing here slows the particle down or spreads it
+      const double predicted = energy - sA * dx / f;
+      const double sB = Stopping(layer, ion, predicted, context, run);
+      const double next = energy - (sA + sB) / 2.0 * dx / f;
+      const double sC = Stopping(layer, ion, next, context, run);
+      const double r = StoppingRatio(context.options.Checktschalar, sA, sC);
+      if (context.options.CheckMS) {
+        NoteMsStatus(OutgoingMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
+                                    static_cast<double>(ion.z), context.tables),
+                     run);
+      }
+      run.out.correctedEnergyLoss = r * run.out.correctedEnergyLoss + (sA + sC) / 2.0 * dx;
+      run.out.energyLossSum += (sA + sC) / 2.0 * dx;
+      energy = next;
+      if (context.options.CheckStraggling) {
+        run.out.straggling =
+            CarryStraggling(run.out.straggling, r,
+                            LayerStraggling(layer, dx, f, ion.mass, ion.chargeState, ion.z, energy,
+                                            context.options, context.stopping.elements));
+      }
+      if (!context.fullSpectrumSteps) ApplyThreshold(energy, run, context);
+      run.out.transferFactor *= r;
+      run.out.stoppingStart = sA;
+      run.out.stoppingEnd = sC;
+      run.out.stoppingRatio = r;
+      remaining -= dx;
+    }
+  }
+}
+
+// On through the rest of the current layer and every layer below it to the back of the
+// sample; each step uses the stopping at its start.
+void TransmissionWalk(double& energy, double stepLength, RunState& run,
+                      const PathContext& context) {
+  const Ion& ion = context.emitted;
+  const double f = run.geometry.OutwardFactor();
+  int stepIndex = 0;
+  double previousStopping = 0.0;
+  for (std::size_t li = run.currentLayer;
+       li < context.sample.layers.size() && run.thresholdCounter == 0; ++li) {
+    const Layer& layer = context.sample.layers[li];
+    double remaining =
+        li == run.currentLayer ? layer.thickness - run.depthInLayer : layer.thickness;
+    while (remaining > kDepthTolerance && run.thresholdCounter == 0) {
+      const double dx = std::min(stepLength, remaining);
+      const double s = Stopping(layer, ion, energy, context, run);
+      if (!(s > 0.0)) {
+        // Nothing here slows the particle down; at rest it never reaches the back.
+        if (energy <= 2e-10) run.RaiseThreshold(run.depth - run.step);
+        break;
+      }
+      const double r =
+          stepIndex == 0 ? 1.0 : StoppingRatio(context.options.Checktschalar, previousStopping, s);
+      const double next = energy - s * dx / f;
+      if (context.options.CheckMS) {
+        NoteMsStatus(OutgoingMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
+                                    static_cast<double>(ion.z), context.tables),
+                     run);
+      } else {
+        ++stepIndex;
+      }
+      run.out.correctedEnergyLoss = r * run.out.correctedEnergyLoss + s * dx;
+      run.out.energyLossSum += s * dx;
+      if (context.options.CheckStraggling) {
+        run.out.straggling =
+            CarryStraggling(run.out.straggling, r,
+                            LayerStraggling(layer, dx, f, ion.mass, ion.chargeState, ion.z, next,
+                                            context.options, context.stopping.elements));
+      }
+      energy = next;
+      ApplyThreshold(energy, run, context);
+      run.out.transferFactor *= r;
+      run.out.stoppingStart = previousStopping > 0.0 ? previousStopping : s;
+      run.out.stoppingEnd = s;
+      run.out.stoppingRatio = r;
+      previousStopping = s;
+      remaining -= dx;
+    }
+  }
+}
+
+}  // namespace
+
+TransportOptions TransportOptionsOf(const Session& session) {
+  const ParameterSet& p = session.params;
+  return TransportOptions{p.CheckStraggling, p.CheckChu, p.CheckYang, p.Checktschalar, p.CheckMS};
+}
+
+StoppingModel StoppingModelOf(const Session& session) {
+  return StoppingModel{session.elements, &session.srimTables, session.params.RadioButton_ZBL2003};
+}
+
+double IncidentStraggling(const RunState& run, const PathContext& context, double energy) {
+  const Layer* layer = CurrentLayer(run, context);
+  if (layer == nullptr) return 0.0;
+  const Ion& ion = context.incident;
+  return LayerStraggling(*layer, run.step, run.geometry.sinAlpha, ion.mass, ion.chargeState, ion.z,
+                         energy, context.options, context.stopping.elements);
+}
+
+void InwardStep(RunState& run, const PathContext& context, const KinematicsAt& kinematics) {
+  const Layer* layer = CurrentLayer(run, context);
+  const Ion& ion = context.incident;
+  const double sinAlpha = run.geometry.sinAlpha;
+  const double dx = run.step;
+  PathState& in = run.in;
+  double energy = in.energy;
+
+  // Predictor: stopping at the start and at the end of the step.
+  double sStart = layer != nullptr ? Stopping(*layer, ion, energy, context, run) : 0.0;
+  const double predicted = energy - sStart * dx / sinAlpha;
+  const double sEnd = layer != nullptr ? Stopping(*layer, ion, predicted, context, run) : 0.0;
+
+  if (energy < context.thr) {
+    energy = context.thr;
+    if (run.thresholdCounter == 0) run.stopDepth = run.depth - run.step;
+  }
+
+  if (run.depth < kDepthTolerance) {
+    // First call, at the surface: the path starts here.
+    const double surfaceStopping = sStart;
+    sStart = sEnd;
+    in.stoppingRatio = 1.0;
+    in.transferFactor = 1.0;
+    in.correctedEnergyLoss = 0.0;
+    in.energyLossSum = 0.0;
+    in.straggling =
+        layer != nullptr ? StartStraggling(*layer, ion, energy, surfaceStopping, context) : 0.0;
+  } else {
+    const double startEnergy = energy;
+    const double meanStopping = (sStart + sEnd) / 2.0;
+    energy -= meanStopping * dx / sinAlpha;  // corrector
+    const double r = StoppingRatio(context.options.Checktschalar, sStart, sEnd);
+    in.stoppingRatio = r;
+    in.transferFactor *= r;
+    in.correctedEnergyLoss = r * in.correctedEnergyLoss + meanStopping * dx;
+    in.energyLossSum += meanStopping * dx;
+    if (context.options.CheckStraggling) {
+      in.straggling =
+          CarryStraggling(in.straggling, r, IncidentStraggling(run, context, startEnergy));
+    }
+  }
+  in.stoppingStart = sStart;
+  in.stoppingEnd = sEnd;
+
+  if (context.options.CheckMS && layer != nullptr) {
+    NoteMsStatus(IncomingMsStep(run.msIn, *layer, run.depth, dx, sinAlpha, energy,
+                                static_cast<double>(ion.z), context.tables),
+                 run);
+  }
+
+  if (energy < context.thr) {
+    energy = context.thr;
+    run.RaiseThreshold(run.depth - run.step);
+  }
+  in.energy = energy;
+
+  // The reaction at the reached energy.
+  run.kinematicFactor = kinematics ? kinematics(energy) : 0.0;
+  run.reactionEnergy = run.kinematicFactor * energy;
+  run.stoppingTerm = run.kinematicFactor * sEnd / sinAlpha;
+}
+
+void OutwardPath(RunState& run, const PathContext& context) {
+  run.out = PathState{};
+  run.out.stoppingStart = 1.0;
+  run.msOut = MsState{};
+  const Layer* layer = CurrentLayer(run, context);
+  const Ion& ion = context.emitted;
+  const double f = run.geometry.OutwardFactor();
+  const double e0 = run.reactionEnergy;
+  double energy = e0;
+  run.out.energy = e0;
+
+  double stepLength = OutwardStepLength(run, context, layer);
+  // Without a usable step length every layer is crossed in one step.
+  if (!(stepLength > kDepthTolerance)) stepLength = std::numeric_limits<double>::infinity();
+
+  if (layer != nullptr) {
+    const double s0 = Stopping(*layer, ion, e0, context, run);
+    if (run.geometry.GeometryKind == 'T') {
+      run.stoppingTerm = s0 / f - run.stoppingTerm;
+      TransmissionWalk(energy, stepLength, run, context);
+    } else if (run.depth > kDepthTolerance) {
+      run.stoppingTerm += s0 / f;
+      run.out.straggling = StartStraggling(*layer, ion, e0, s0, context);
+      ReflectionWalk(energy, stepLength, run, context);
+    }
+  }
+
+  // Leaving the sample.
+  if (energy < context.thr) energy = context.thr;
+  run.out.energy = energy;
+  run.sampleExitEnergy = energy;
+
+  // Through the absorber foil, by its table.
+  run.absorberStoppingEntry = 1.0;
+  run.absorberStoppingExit = 1.0;
+  run.detectedEnergy = energy;
+  if (context.absorber.empty() || ion.z < 1) return;
+  const AbsorberPassage passage = InterpolateAbsorber(run.absorberTable, energy);
+  if (passage.stopped) {
+    run.detectedEnergy = context.thr;
+    if (run.thresholdCounter == 0) run.RaiseThreshold(run.depth - run.step);
+    return;
+  }
+  double exitEnergy = passage.exitEnergy;
+  ApplyThreshold(exitEnergy, run, context);
+  const Layer& first = context.absorber.layers.front();
+  run.absorberStoppingEntry = Stopping(first, ion, energy, context, run);
+  run.absorberStoppingExit = Stopping(first, ion, exitEnergy, context, run);
+  run.detectedEnergy = exitEnergy;
+}
+
+}  // namespace dodavev
