@@ -10,6 +10,7 @@
 #include "engine/reaction_identification.hpp"
 #include "engine/run_results.hpp"
 #include "io/layer_structure.hpp"
+#include "physics/absorber.hpp"
 #include "physics/element_table.hpp"
 #include "physics/physics_tables.hpp"
 #include "physics/srim_tables.hpp"
@@ -39,6 +40,7 @@ struct Session {
   // Tables, second report and simulated spectrum of the last calculation run. "OK" empties
   // the second report (results.detailReport).
   RunResults results;
+  EnergyLossTable energyLossTable;  // rows of the last "energy loss" calculation
   Spectrum MeasuredSpectrum{};   // loaded by "load a new spectrum"
   std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "io/layer_structure.hpp"
 #include "physics/stopping.hpp"
@@ -33,6 +34,19 @@ struct AbsorberTable {
   bool opaque = false;
 
   const AbsorberRow& row(int k) const { return rows.at(static_cast<std::size_t>(k - 1)); }
+};
+
+// The incident ion slowing down in the foil's first layer, one row per point of the
+// "energy loss" report; row i at index i - 1, at most 299 rows.
+struct EnergyLossRow {
+  double depth = 0.0;       // micron into the foil
+  double energy = 0.0;      // keV
+  double stopping = 0.0;    // keV/micron
+  double straggling = 0.0;  // keV, FWHM
+};
+inline constexpr int kEnergyLossRowLimit = 300;  // rows are numbered below this
+struct EnergyLossTable {
+  std::vector<EnergyLossRow> rows;
 };
 
 // What the foil transport needs besides the foil and the particle.
