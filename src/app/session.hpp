@@ -7,6 +7,7 @@
 
 #include "app/messages.hpp"
 #include "app/parameter_set.hpp"
+#include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
 #include "engine/run_results.hpp"
 #include "io/layer_structure.hpp"
@@ -35,6 +36,8 @@ struct Session {
   LayerStructure absorber;
   // Kind of analysis found by the last reaction identification.
   ReactionInfo reaction;
+  // Tabulated cross sections read by "OK" from the checked data-file entries.
+  CrossSectionData crossSections;
 
   std::string OutputLog;  // text of the last report
   // Tables, second report and simulated spectrum of the last calculation run. "OK" empties

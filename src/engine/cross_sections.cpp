@@ -1,0 +1,434 @@
+#include "engine/cross_sections.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <system_error>
+
+#include "app/registry_entries.hpp"
+#include "app/session.hpp"
+#include "io/number_parse.hpp"
+#include "io/text_file.hpp"
+#include "physics/element_io.hpp"
+
+namespace dodavev {
+namespace {
+
+constexpr double kEnergyFloorMeV = 2e-10;  // "zero" incident energy
+constexpr double kKeyTolerance = 0.01;     // particles, angle and level of a table
+constexpr std::uintmax_t kMaxCrossSectionFileBytes = 32U << 20U;
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+
+double NonNegative(double sigma) {
+  return sigma > 0.0 ? sigma : 0.0;
+}
+
+bool Near(double a, double b) {
+  return std::abs(a - b) <= kKeyTolerance;
+}
+
+bool KeyMatches(const CrossSectionKey& set, const CrossSectionKey& want) {
+  return Near(set.angle, want.angle) && set.level == want.level &&
+         set.incidentZ == want.incidentZ && Near(set.incidentMass, want.incidentMass) &&
+         set.targetZ == want.targetZ && Near(set.targetMass, want.targetMass) &&
+         set.productZ == want.productZ && Near(set.productMass, want.productMass);
+}
+
+// Index k of the table interval [energy[k], energy[k+1]] that holds e (clamped).
+std::size_t IntervalOf(const std::vector<double>& energy, double e) {
+  const auto it = std::upper_bound(energy.begin(), energy.end(), e);
+  std::size_t k = static_cast<std::size_t>(it - energy.begin());
+  k = std::clamp<std::size_t>(k, 1, energy.size() - 1);
+  return k - 1;
+}
+
+// Linear interpolation of `values` over the table energies.
+double Interpolate(const std::vector<double>& energy, const std::vector<double>& values, double e) {
+  const std::size_t k = IntervalOf(energy, e);
+  const double t = (e - energy[k]) / (energy[k + 1] - energy[k]);
+  return values[k] + (values[k + 1] - values[k]) * t;
+}
+
+std::string_view StripLineEnd(std::string_view line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+    line.remove_suffix(1);
+  return line;
+}
+
+// Next blank- or tab-separated word of `line` from `pos`; empty at the end.
+std::string_view NextWord(std::string_view line, std::size_t& pos) {
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+    ++pos;
+  const std::size_t start = pos;
+  while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t')
+    ++pos;
+  return line.substr(start, pos - start);
+}
+
+std::string LineProblem(const char* what, int line) {
+  return std::string(what) + " in line " + std::to_string(line);
+}
+
+}  // namespace
+
+// ---- Rutherford and screening ----------------------------------------------------------
+
+Screening ScreeningFromText(std::string_view comboText) {
+  return comboText == "L'Ecuer screening" ? Screening::kLEcuer : Screening::kNone;
+}
+
+double ScreeningFactor(Screening screening, int z1, int z2, double targetMass,
+                       double projectileMass, double eMeV) {
+  if (screening != Screening::kLEcuer) return 1.0;
+  const double massSum = projectileMass + targetMass;
+  if (!(massSum > 0.0)) return 1.0;
+  const double eCm = 1000.0 * eMeV * targetMass / massSum;  // keV
+  if (!(eCm > 0.0)) return 0.0;
+  const double z2Root = std::cbrt(static_cast<double>(z2));
+  const double f = 1.0 - 0.049 * z1 * z2Root * z2Root * z2Root * z2Root / eCm;
+  return NonNegative(f);
+}
+
+double RutherfordCrossSection(ReactionKind kind, int z1, int z2, double struckMass,
+                              double projectileMass, double eMeV, double theta,
+                              Screening screening) {
+  if (!(eMeV > 0.0) || !(struckMass > 0.0) || !(projectileMass > 0.0)) return 0.0;
+  const double m = struckMass;
+  const double m1 = projectileMass;
+  const double cosT = std::cos(theta);
+  const double sinT = std::sin(theta);
+  switch (kind) {
+    case ReactionKind::kRbs:
+    case ReactionKind::kForwardScattering: {
+      const double discriminant = m * m - m1 * m1 * sinT * sinT;
+      if (discriminant <= 0.0) return 0.0;
+      const double w = std::sqrt(discriminant);
+      // (M cos + W)^2 / sin^4. Backwards the sum cancels and sin^4 vanishes at 180 deg;
+      // the same quantity written as (M^2 - M1^2)^2 / (W - M cos)^2 stays exact there.
+      double angular;
+      if (cosT >= 0.0) {
+        if (sinT == 0.0) return 0.0;  // no finite value at zero angle
+        const double sum = m * cosT + w;
+        angular = sum * sum / (sinT * sinT * sinT * sinT);
+      } else {
+        if (m <= m1) return 0.0;  // no ion comes back from a lighter or equal target
+        const double diff = m * m - m1 * m1;
+        const double den = w - m * cosT;
+        angular = diff * diff / (den * den);
+      }
+      const double f = ScreeningFactor(screening, z1, z2, m, m1, eMeV);
+      const double zz = z1 * z2 / (4.0 * eMeV);
+      return kRutherfordConstant * f * 4.0 * zz * zz * angular / (m * w);
+    }
+    case ReactionKind::kErd: {
+      if (cosT <= 0.0) return 0.0;  // recoils go forward only
+      const double f = ScreeningFactor(screening, z1, z2, m, m1, eMeV);
+      const double num = z1 * z2 * (m1 + m);
+      const double den = 2.0 * m * eMeV * cosT;
+      return kRutherfordConstant * f * num * num / (den * den * cosT);
+    }
+    case ReactionKind::kNra:
+    case ReactionKind::kNotUsable:
+      break;
+  }
+  return 0.0;
+}
+
+// ---- Helium recoil fits ----------------------------------------------------------------
+
+HeErdFit HeErdFitFromText(std::string_view comboText) {
+  if (comboText == "Rutherford") return HeErdFit::kRutherford;
+  if (comboText == "Quillet") return HeErdFit::kQuillet;
+  if (comboText == "Benenson") return HeErdFit::kBenenson;
+  if (comboText == "Merovan") return HeErdFit::kMerovan;
+  return HeErdFit::kPrompt;
+}
+
+double QuilletProton(double eMeV, double thetaDeg, double rutherford) {
+  const double t = thetaDeg;
+  const double de = 1000.0 * eMeV - 8050.0;
+  const double resonance =
+      (-5.5e8 * t + 1.59e10 + 9e6 * t * t) / (de * de + (-4.337e6 * t + 6.094e7 + 81300.0 * t * t));
+  return NonNegative(rutherford + resonance / 1000.0);
+}
+
+double BenensonProton(double eMeV, double thetaDeg, double rutherford) {
+  const double t = thetaDeg;
+  const double a = -0.10353 * t + 9.77024 - 0.00134 * t * t;
+  const double b = -0.07027 * t + 4.83216 + 0.00758 * t * t;
+  const double c = -0.00445 * t + 0.89968 + 0.000664175 * t * t;
+  const double de = eMeV - 8.05;
+  return NonNegative((a / (de * de + b) + rutherford) * c);
+}
+
+double MerovanProton(double eMeV, double thetaDeg) {
+  const double e = eMeV;
+  const double t = thetaDeg;
+  return NonNegative((89.1 * e * e - 0.119 * t * t - 455.7 * e + 10.2 * t - 1.38 * t * e + 693.0) /
+                     1000.0);
+}
+
+double QuilletDeuteron(double eMeV, double thetaDeg) {
+  const double t = thetaDeg;
+  const double e = 1000.0 * eMeV;
+  const double a = -10.0 * t + 1422.0 + 0.18 * t * t;
+  const double b = 111.6 * t - 72.0 - 2.59 * t * t;
+  const double c = -0.1278 * t + 0.583 + 0.00309 * t * t;
+  const double d = 3.645e-5 * t - 0.000171 - 9.05e-7 * t * t;
+  const double de = e - 2128.0;
+  const double resonance = (-176000.0 * t + 8.79e6 - 2600.0 * t * t) / (de * de + a);
+  return NonNegative((resonance + b + c * e + d * e * e) / 1000.0);
+}
+
+// ---- Tabulated cross sections ----------------------------------------------------------
+
+double LookUpCrossSection(const CrossSectionList& list, const CrossSectionKey& request, double eKeV,
+                          double windowKeV) {
+  const CrossSectionDataSet* match = nullptr;
+  for (const CrossSectionDataSet& set : list) {
+    if (KeyMatches(set.key, request)) match = &set;
+  }
+  if (match == nullptr || match->energy.size() < 2) return 0.0;
+  const CrossSectionDataSet& set = *match;
+  if (!(eKeV >= set.lowestEnergy && eKeV <= set.highestEnergy)) return 0.0;
+  if (!(windowKeV > 0.0)) return Interpolate(set.energy, set.sigma, eKeV);
+  // Mean over the channel, from the running integral; the part of a channel beyond the
+  // ends of the table does not count.
+  const double lo = std::max(eKeV - windowKeV / 2.0, set.lowestEnergy);
+  const double hi = std::min(eKeV + windowKeV / 2.0, set.highestEnergy);
+  if (!(hi > lo)) return Interpolate(set.energy, set.sigma, eKeV);
+  return (Interpolate(set.energy, set.integral, hi) - Interpolate(set.energy, set.integral, lo)) /
+         (hi - lo);
+}
+
+int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::string& problem) {
+  set.energy.clear();
+  set.sigma.clear();
+  set.integral.clear();
+  set.lowestEnergy = set.highestEnergy = 0.0;
+  problem.clear();
+  int lineNumber = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = StripLineEnd(text.substr(pos, end - pos));
+    pos = end + 1;
+    ++lineNumber;
+    if (lineNumber <= 3) continue;  // header
+    std::size_t at = 0;
+    const std::string_view energyWord = NextWord(line, at);
+    if (energyWord.empty()) continue;  // an empty line
+    const std::string_view sigmaWord = NextWord(line, at);
+    const std::optional<double> e = ParseDecimal(energyWord);
+    const std::optional<double> s = ParseDecimal(sigmaWord);
+    if (!e || !s) {
+      problem = LineProblem("no energy and cross section", lineNumber);
+      return kInvalidNumericFormat;
+    }
+    if (*s < 0.0) {
+      problem = LineProblem("negative cross section", lineNumber);
+      return kInvalidNumericFormat;
+    }
+    if (!set.energy.empty() && !(*e > set.energy.back())) {
+      problem = LineProblem("energy not above the one before", lineNumber);
+      return kInvalidNumericFormat;
+    }
+    if (static_cast<int>(set.energy.size()) >= kMaxCrossSectionPoints) {
+      problem = "more than " + std::to_string(kMaxCrossSectionPoints) + " points";
+      return kInvalidNumericFormat;
+    }
+    set.energy.push_back(*e);
+    set.sigma.push_back(*s);
+  }
+  if (set.energy.size() < 2) {
+    problem = "fewer than two points";
+    return kInvalidNumericFormat;
+  }
+  set.integral.assign(set.energy.size(), 0.0);
+  for (std::size_t i = 1; i < set.energy.size(); ++i) {
+    set.integral[i] = set.integral[i - 1] +
+                      (set.energy[i] - set.energy[i - 1]) * (set.sigma[i] + set.sigma[i - 1]) / 2.0;
+  }
+  set.lowestEnergy = set.energy.front();
+  set.highestEnergy = set.energy.back();
+  return 0;
+}
+
+int ReadCrossSectionFile(const std::filesystem::path& path, CrossSectionDataSet& set,
+                         std::string& problem) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (!ec && size > kMaxCrossSectionFileBytes) {
+    problem = "file too large";
+    return kInvalidNumericFormat;
+  }
+  std::string text;
+  if (const int code = ReadWholeFile(path, text); code != 0) {
+    problem = "#" + std::to_string(code);
+    return code;
+  }
+  if (text.size() > kMaxCrossSectionFileBytes) {
+    problem = "file too large";
+    return kInvalidNumericFormat;
+  }
+  return ParseCrossSectionText(text, set, problem);
+}
+
+void LoadCrossSectionFiles(Session& session) {
+  session.crossSections.Clear();
+  const ParameterSet& p = session.params;
+  struct ListToLoad {
+    bool wanted;
+    const std::vector<RegistryEntry>& entries;
+    CrossSectionList& sets;
+  };
+  const ListToLoad lists[] = {
+      {p.RadioButton_ESS_NonRutherford, p.registry.CheckListBox_ESS, session.crossSections.elastic},
+      {p.RadioButton_ERD_NonRutherford, p.registry.CheckListBox_ERD, session.crossSections.erd},
+      {p.RadioButton_NRA_Files, p.registry.CheckListBox_NRA, session.crossSections.nra},
+  };
+  for (const ListToLoad& list : lists) {
+    if (!list.wanted) continue;
+    for (const RegistryEntry& entry : list.entries) {
+      if (!entry.checked) continue;
+      const CrossSectionEntryRead read = ReadCrossSectionEntry(entry.text, session.elements);
+      if (read.formatErrors > 0) {
+        session.messages.Show("cross section entry is not well defined: " + entry.text);
+        continue;
+      }
+      const CrossSectionEntry& e = read.entry;
+      CrossSectionDataSet set;
+      set.key = {e.incidentZ, static_cast<double>(e.incidentMass),
+                 e.targetZ,   static_cast<double>(e.targetMass),
+                 e.productZ,  static_cast<double>(e.productMass),
+                 e.angle,     e.level};
+      set.description = e.description;
+      set.file = e.file;
+      std::string problem;
+      if (ReadCrossSectionFile(set.file, set, problem) != 0) {
+        const char* joint = problem.starts_with("#") ? " " : ": ";
+        session.messages.Show("problem with cross section file " + e.file + joint + problem);
+        continue;
+      }
+      list.sets.push_back(std::move(set));
+    }
+  }
+}
+
+// ---- The cross section of the reaction -------------------------------------------------
+
+CrossSectionChoices ChoicesFromParameters(const ParameterSet& p) {
+  CrossSectionChoices c;
+  c.elasticFromFiles = p.RadioButton_ESS_NonRutherford;
+  c.erdFromFiles = p.RadioButton_ERD_NonRutherford;
+  c.nraFromFiles = p.RadioButton_NRA_Files;
+  c.nraConstant = p.NRACrossConstant;
+  c.screening = ScreeningFromText(p.ComboBox1);
+  c.protonFit = HeErdFitFromText(p.ComboBox_HEERD_p);
+  // The deuteron box offers only Rutherford and Quillet.
+  const HeErdFit d = HeErdFitFromText(p.ComboBox_HEERD_d);
+  c.deuteronFit = (d == HeErdFit::kRutherford || d == HeErdFit::kQuillet) ? d : HeErdFit::kPrompt;
+  return c;
+}
+
+CrossSectionRequest RequestFromSession(const Session& session, double theta) {
+  const ParameterSet& p = session.params;
+  CrossSectionRequest r;
+  r.kind = session.reaction.kind;
+  r.z1 = p.z1;
+  r.m1 = p.m1;
+  r.z2 = p.z2;
+  r.m2 = p.m2;
+  r.targetZ = LookupElement(p.target, session.elements);
+  r.targetMass = p.mt;
+  r.theta = theta;
+  r.level = p.level;
+  r.windowKeV = p.detkevch;
+  return r;
+}
+
+double CrossSectionAt(const CrossSectionRequest& r, const CrossSectionChoices& choices,
+                      const CrossSectionData& data, double eMeV) {
+  if (!(eMeV > kEnergyFloorMeV)) return 0.0;
+  const double thetaDeg = r.theta * kRadToDeg;
+  const CrossSectionKey key{r.z1, r.m1, r.targetZ, r.targetMass, r.z2, r.m2, thetaDeg, r.level};
+  const double eKeV = 1000.0 * eMeV;
+  switch (r.kind) {
+    case ReactionKind::kRbs:
+    case ReactionKind::kForwardScattering: {
+      const double rutherford = RutherfordCrossSection(r.kind, r.z1, r.targetZ, r.targetMass, r.m1,
+                                                       eMeV, r.theta, choices.screening);
+      if (!choices.elasticFromFiles) return rutherford;
+      const double mb = LookUpCrossSection(data.elastic, key, eKeV, r.windowKeV);
+      return mb > 0.0 ? mb / 1000.0 : rutherford;
+    }
+    case ReactionKind::kErd: {
+      const double rutherford =
+          RutherfordCrossSection(r.kind, r.z1, r.z2, r.m2, r.m1, eMeV, r.theta, choices.screening);
+      if (!choices.erdFromFiles) return rutherford;
+      if (r.z1 == 2 && std::abs(r.m1 - 4.0) < 0.5 && r.z2 == 1) {
+        if (std::abs(r.m2 - 1.0) < 0.5) {
+          switch (choices.protonFit) {
+            case HeErdFit::kRutherford:
+              return rutherford;
+            case HeErdFit::kQuillet:
+              return QuilletProton(eMeV, thetaDeg, rutherford);
+            case HeErdFit::kBenenson:
+              return BenensonProton(eMeV, thetaDeg, rutherford);
+            case HeErdFit::kMerovan:
+              return MerovanProton(eMeV, thetaDeg);
+            case HeErdFit::kPrompt:
+              break;
+          }
+        } else if (std::abs(r.m2 - 2.0) < 0.5) {
+          if (choices.deuteronFit == HeErdFit::kRutherford) return rutherford;
+          if (choices.deuteronFit == HeErdFit::kQuillet) return QuilletDeuteron(eMeV, thetaDeg);
+        }
+      }
+      const double mb = LookUpCrossSection(data.erd, key, eKeV, r.windowKeV);
+      return mb > 0.0 ? mb / 1000.0 : rutherford;
+    }
+    case ReactionKind::kNra: {
+      const double constant = choices.nraConstant / 1000.0;
+      if (!choices.nraFromFiles) return constant;
+      const double mb = LookUpCrossSection(data.nra, key, eKeV, r.windowKeV);
+      return mb > 0.0 ? mb / 1000.0 : constant;
+    }
+    case ReactionKind::kNotUsable:
+      break;
+  }
+  return 0.0;
+}
+
+double IntervalCrossSection(const CrossSectionRequest& request, const CrossSectionChoices& choices,
+                            const CrossSectionData& data, double eaKeV, double ebKeV) {
+  const double lo = std::min(eaKeV, ebKeV);
+  const double hi = std::max(eaKeV, ebKeV);
+  const double sigmaLo = CrossSectionAt(request, choices, data, lo / 1000.0);
+  const double sigmaHi = CrossSectionAt(request, choices, data, hi / 1000.0);
+  return (hi - lo) * (sigmaLo + sigmaHi) / 2.0;
+}
+
+std::string CrossSectionListing(const CrossSectionRequest& request,
+                                const CrossSectionChoices& choices, const CrossSectionData& data) {
+  std::string out;
+  for (int i = 0; i < 150; ++i) {
+    const double e = 3410.0 + 10.0 * i;
+    const double mean = IntervalCrossSection(request, choices, data, e, e + 5.0) / 5.0;
+    char line[128];
+    std::snprintf(line, sizeof line, "%.1f   %.1f\r\n", e, mean * 1000.0);
+    out += line;
+  }
+  return out;
+}
+
+void CrossSectionTestListing(Session& session) {
+  const double theta = session.params.th * (std::numbers::pi / 180.0);
+  session.OutputLog =
+      CrossSectionListing(RequestFromSession(session, theta), ChoicesFromParameters(session.params),
+                          session.crossSections);
+}
+
+}  // namespace dodavev
