@@ -25,12 +25,15 @@ int ReadLayerText(const std::filesystem::path& path, std::string& text) {
   text.clear();
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) return ENOENT;
+  if (status.type() == std::filesystem::file_type::not_found) return ENOENT;
+  if (ec) return ec.value();
   if (std::filesystem::is_directory(status)) return EISDIR;
-  if (std::filesystem::is_regular_file(status) &&
-      std::filesystem::file_size(path, ec) > kMaxLayerFileBytes && !ec) {
-    return EFBIG;
-  }
+  // Devices and pipes may never end: only plain files are read.
+  if (!std::filesystem::is_regular_file(status)) return EINVAL;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return ec.value();
+  if (size > kMaxLayerFileBytes) return EFBIG;
+
   std::string content;
   const int code = ReadWholeFile(path, content);
   if (code == 0 && content.size() > kMaxLayerFileBytes) return EFBIG;

@@ -23,12 +23,15 @@ int ReadDataFile(const std::filesystem::path& path, std::string& content) {
   content.clear();
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) return ENOENT;
+  if (status.type() == std::filesystem::file_type::not_found) return ENOENT;
+  if (ec) return ec.value();
   if (std::filesystem::is_directory(status)) return EISDIR;
-  if (std::filesystem::is_regular_file(status)) {
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxDataFileBytes) return kIoFileTooLarge;
-  }
+  // Devices and pipes may never end: only plain files are read.
+  if (!std::filesystem::is_regular_file(status)) return EINVAL;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return ec.value();
+  if (size > kMaxDataFileBytes) return kIoFileTooLarge;
+
   const int code = ReadWholeFile(path, content);
   if (code == 0 && content.size() > kMaxDataFileBytes) {
     content.clear();

@@ -63,6 +63,13 @@ TEST_F(LayerFileTest, AbsorberLoaderLabelsTheFile) {
   EXPECT_EQ(sink_.messages[0], "#" + std::to_string(EISDIR));
 }
 
+TEST_F(LayerFileTest, DevicesAreNotReadAsLayerFiles) {
+  // /dev/zero never ends: reading it would fill the memory.
+  LoadSampleLayerFile(session_, "/dev/zero");
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#" + std::to_string(EINVAL)});
+  EXPECT_EQ(session_.params.richedit1, "");
+}
+
 TEST_F(LayerFileTest, SavingForcesLayAndWritesCrLf) {
   session_.params.richedit1 = "S=\nn=9.64e22\nc,1\nsi,1\n";
   const auto chosen = dir_ / "sample.old.txt";

@@ -187,6 +187,7 @@ TEST(ElementFileTest, FileNameWithoutPointGetsDatAndMissingFileGives122) {
   EXPECT_TRUE(table[6].Present());
   EXPECT_EQ(LoadElementTable(levDir / "NONE.DAT", table), 122);  // 120 + "file not found"
   EXPECT_EQ(LoadElementTable(levDir, table), 120 + EISDIR);
+  EXPECT_EQ(LoadElementTable("/dev/zero", table), 120 + EINVAL);  // endless: not read
 }
 
 TEST(FindElementTest, LastMatchWinsAndKeysAreCutToTwoCharacters) {
