@@ -7,6 +7,12 @@ scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
 rm -rf examples-run && cp -r examples examples-run
-build/release/src/dodavev examples-run/default.bat
+# File names inside a BatchFile are relative to the current directory.
+cd examples-run
+../build/release/src/dodavev default.bat
 echo "--- results in examples-run/ ---"
-ls examples-run
+ls
+for f in default_results_1.dat default_results.dat; do
+  [ -f "$f" ] && { echo "--- $f ---"; cat "$f"; }
+done
+exit 0
