@@ -15,6 +15,7 @@
 #include "physics/element_table.hpp"
 #include "physics/physics_tables.hpp"
 #include "physics/srim_tables.hpp"
+#include "studies/study_tables.hpp"
 
 namespace dodavev {
 
@@ -43,6 +44,7 @@ struct Session {
   // Tables, second report and simulated spectrum of the last calculation run. "OK" empties
   // the second report (results.detailReport).
   RunResults results;
+  StudyResults studies;             // optimisation scans and excitation curve rows
   EnergyLossTable energyLossTable;  // rows of the last "energy loss" calculation
   Spectrum MeasuredSpectrum{};   // loaded by "load a new spectrum"
   std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
