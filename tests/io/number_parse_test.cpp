@@ -36,5 +36,29 @@ TEST(NumberParse, RejectsEverythingElseWithThePositionOfTheFault) {
   EXPECT_EQ(*ParseInteger("-2147483648"), INT32_MIN);
 }
 
+TEST(NumberParse, FieldExamplesOfTheInputPages) {
+  EXPECT_DOUBLE_EQ(*ParseDecimal("1E17"), 1e17);
+  EXPECT_DOUBLE_EQ(*ParseDecimal("9.64e22"), 9.64e22);
+  EXPECT_DOUBLE_EQ(*ParseDecimal("-5"), -5.0);
+  EXPECT_DOUBLE_EQ(*ParseDecimal(" 3100"), 3100.0);
+  EXPECT_FALSE(ParseDecimal("3100 "));
+  EXPECT_FALSE(ParseDecimal("1,5"));
+  EXPECT_FALSE(ParseDecimal("\t3100"));  // only blanks may lead
+  EXPECT_FALSE(ParseDecimal("3100\r"));
+}
+
+TEST(NumberParse, ValuesBelowTheSmallestDoubleReadAsZero) {
+  // 1e-400 is below the smallest subnormal double (about 4.9e-324).
+  EXPECT_EQ(*ParseDecimal("1e-400"), 0.0);
+  EXPECT_EQ(*ParseDecimal("-0.000001e-320"), 0.0);
+  EXPECT_EQ(*ParseDecimal("0e999999999999"), 0.0);  // zero times any power is zero
+  // 1000e-310 = 1e-307 lies within range; 0.001e311 = 1e308 as well.
+  EXPECT_NEAR(*ParseDecimal("1000e-310"), 1e-307, 1e-320);
+  EXPECT_NEAR(*ParseDecimal("0.001e311"), 1e308, 1e294);
+  // Too large stays an error rather than infinity.
+  EXPECT_FALSE(ParseDecimal("0.1e310"));
+  EXPECT_FALSE(ParseDecimal("1e99999999999999999999"));
+}
+
 }  // namespace
 }  // namespace dodavev
