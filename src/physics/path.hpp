@@ -23,9 +23,9 @@ struct PathContext {
   const LayerStructure& absorber;
   const StoppingModel& stopping;
   const PhysicsTables& tables;  // multiple-scattering tables
-  TransportOptions options;
-  Ion incident;           // z1, m1, chargestate_in
-  Ion emitted;            // z2, m2, chargestate_out
+  TransportOptions options{};
+  Ion incident{};         // z1, m1, chargestate_in
+  Ion emitted{};          // z2, m2, chargestate_out
   double thr = 0.0;       // keV, threshold energy
   double xCorr = 0.0;     // atoms/cm2, charge-state correction depth "corr.X"
   double itlength = 0.0;  // atoms/cm2, iteration length of the full-spectrum simulation
