@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/parameter_set.hpp"
+#include "io/text_file.hpp"  // kInvalidNumericFormat
 
 namespace dodavev {
 
