@@ -3,6 +3,7 @@
 // functions (every component of every depth step and outward step).
 #include <benchmark/benchmark.h>
 
+#include "io/layer_parser.hpp"
 #include "physics/element_io.hpp"
 #include "physics/multiple_scattering.hpp"
 #include "physics/pearson7.hpp"
@@ -57,7 +58,7 @@ void BM_IncomingMsStep(benchmark::State& state) {
     dodavev::LayerElement e;
     e.Z = z;
     e.amount = z == 14 ? 1.0 : 2.0;
-    e.screenIn = dodavev::ScreeningRadius(z, 2);
+    e.screenIn = dodavev::ScreeningRadius(2, z);
     e.screenOut = e.screenIn;
     layer.elements.push_back(e);
   }

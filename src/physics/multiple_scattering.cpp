@@ -87,12 +87,6 @@ MsStepStatus AdvanceState(MsState& state, const Layer& layer, double pathLength,
 
 }  // namespace
 
-double ScreeningRadius(double targetZ, double ionZ) {
-  if (!Positive(targetZ) || !Positive(ionZ)) return 0.0;
-  return kScreeningRadiusNumerator /
-         std::sqrt(std::pow(targetZ, 2.0 / 3.0) + std::pow(ionZ, 2.0 / 3.0));
-}
-
 double ReducedHalfWidth(double tau) {
   if (!(tau > kMsReducedZero)) return 0.0;
   if (tau > kThickSwitchTau) return std::exp(kThickLnAmplitude) * std::pow(tau, kThickExponent);

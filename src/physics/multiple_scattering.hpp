@@ -1,7 +1,8 @@
 // Small-angle multiple scattering of the incident ion on its way in and of the emitted
 // particle on its way out, followed step by step in the reduced units of multiple-scattering
 // theory: reduced energy eps = a E / (2 z Z2 e^2), reduced thickness tau = pi a^2 N t and
-// reduced angle eps * alpha, with a the screening radius of the ion-target pair.
+// reduced angle eps * alpha, with a the screening radius of the ion-target pair (the
+// screenIn / screenOut of each layer component, set by the layer parser).
 //
 // Units: energies keV, path lengths micron, atomic densities 1e22 atoms/cm3, screening radii
 // cm, angles radians.
@@ -15,17 +16,10 @@
 
 namespace dodavev {
 
-// Screening radius a = 0.8853 a0 / sqrt(Z2^(2/3) + z^(2/3)) in cm (the numerator is
-// 0.8853 x 0.529177e-8 cm).
-inline constexpr double kScreeningRadiusNumerator = 4.684715451e-09;
 // e^2 in keV cm.
 inline constexpr double kElementaryChargeSquared = 1.439968e-10;
 // Reduced thicknesses and reduced angles at or below this are taken as zero.
 inline constexpr double kMsReducedZero = 1e-10;
-
-// Screening radius (cm) of an ion of atomic number ionZ in an element of atomic number
-// targetZ; 0 when either atomic number is not positive (an unknown element).
-double ScreeningRadius(double targetZ, double ionZ);
 
 // Angular state of one particle along its path (one for the way in, one for the way out).
 // Reset to zero (`MsState{}`) at the start of every run; the way-out state is rebuilt by

@@ -171,12 +171,6 @@ TEST(MsCappedHalfWidth, IsTheSmallerOfTheAngleAndAThirdOfTheLimit) {
   EXPECT_NEAR(CappedHalfWidth(0.5, 0.9), 0.3, 1e-15);
 }
 
-TEST(MsScreeningRadius, HandValueAndUnknownElements) {
-  EXPECT_NEAR(ScreeningRadius(14, 2), kScreenHeSi, 1e-18);
-  EXPECT_EQ(ScreeningRadius(0, 2), 0.0);
-  EXPECT_EQ(ScreeningRadius(14, 0), 0.0);
-}
-
 TEST(MsTablesMissingMessage, NamesTheMissingFiles) {
   PhysicsTables t;
   EXPECT_EQ(MsTablesMissingMessage(t), "multiple scattering tables missing: FMT.DAT TAUFIJ.DAT");
