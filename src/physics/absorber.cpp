@@ -37,25 +37,23 @@ FoilTransport AbsorberTransport(double entryEnergy, const LayerStructure& foil, 
   result.entryEnergy = entryEnergy;
   double energy = entryEnergy;
   double straggling = 0.0;  // sum of dOmega^2 / S^2 over the foil elements
-  double position = 0.0;
   double h = settings.x;
   long steps = 0;
   for (const Layer& layer : foil.layers) {
-    const double layerEnd = position + layer.thickness;
+    // Walked within the layer, so that thin layers behind a thick one keep their thickness.
+    double remaining = layer.thickness;
+    result.endPosition += layer.thickness;
     if (h < kMinFoilStep) h = kMinFoilStep;
     double s0 = LayerStopping(layer, particle.z, particle.mass, energy, model);
-    if (!(s0 > 0.0)) {  // no matter to slow down or spread the particle
-      position = layerEnd;
-      continue;
-    }
-    while (layerEnd - position > 0.0) {
+    if (!(s0 > 0.0)) continue;  // no matter to slow down or spread the particle
+    while (remaining > 0.0) {
       if (++steps > kMaxFoilSteps) {
         result.complete = false;
         break;
       }
       bool lastStep = false;
-      if (layerEnd - position <= h) {
-        h = layerEnd - position;  // carried into the next layer
+      if (remaining <= h) {
+        h = remaining;  // carried into the next layer
         lastStep = true;
       }
       energy -= s0 * h;
@@ -71,12 +69,11 @@ FoilTransport AbsorberTransport(double entryEnergy, const LayerStructure& foil, 
                                       particle.z, energy, settings.options, model.elements) /
                       (s0 * s0);
       }
-      position = lastStep ? layerEnd : position + h;
+      remaining = lastStep ? 0.0 : remaining - h;
       if (s1 > 0.0) s0 = s1;
     }
     if (!result.complete) break;
   }
-  result.endPosition = position;
 
   double exitStopping =
       foil.empty() ? 0.0

@@ -189,7 +189,7 @@ SrimFileRows ReadSrimRows(std::string_view text) {
         result.partialRow = true;
       }
     }
-    result.badNumber = item == ItemReader::Item::kNotANumber && read > 0;
+    result.badNumber = item == ItemReader::Item::kNotANumber;
     break;
   }
   return result;
