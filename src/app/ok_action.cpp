@@ -5,11 +5,12 @@
 #include <numbers>
 #include <string>
 
-#include "app/seams.hpp"
 #include "app/session.hpp"
+#include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/layer_parser.hpp"
 #include "io/number_parse.hpp"
+#include "physics/srim_tables.hpp"
 
 namespace dodavev {
 namespace {
