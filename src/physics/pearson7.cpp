@@ -21,7 +21,7 @@ PearsonVII::PearsonVII(double fwhm, double shape, double binWidth)
   const double s = (shape_ + 1.0) / 2.0;
   peak_ =
       (2.0 / width) * std::sqrt(q / std::numbers::pi) * std::tgamma(s) / std::tgamma(shape_ / 2.0);
-  invWidth2_ = 4.0 * q / (width * width);
+  reducedScale_ = 2.0 * std::sqrt(q) / width;
   exponent_ = -s;
 }
 
@@ -29,7 +29,8 @@ double PearsonVII::Density(double x) const {
   if (narrow_) {
     return (binWidth_ > 0.0 && std::fabs(x) <= binWidth_ / 2.0) ? 1.0 / binWidth_ : 0.0;
   }
-  return peak_ * std::pow(1.0 + invWidth2_ * x * x, exponent_);
+  const double u = x * reducedScale_;  // x / a, a = G / (2 sqrt(q)) the scale of the shape
+  return peak_ * std::pow(1.0 + u * u, exponent_);
 }
 
 }  // namespace dodavev

@@ -27,9 +27,9 @@ class PearsonVII {
   double binWidth_;
   bool narrow_;
   double shape_ = 0.0;
-  double peak_ = 0.0;       // density at the centre
-  double invWidth2_ = 0.0;  // 4 q / G^2
-  double exponent_ = 0.0;   // -s
+  double peak_ = 0.0;          // density at the centre
+  double reducedScale_ = 0.0;  // 2 sqrt(q) / G
+  double exponent_ = 0.0;      // -s
 };
 
 }  // namespace dodavev

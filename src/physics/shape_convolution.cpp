@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
 namespace dodavev {
@@ -104,12 +105,12 @@ std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, doub
 
   std::array<double, 3> groupWidth{};
   std::array<double, 3> groupShape{};
-  for (int gi = 0; gi < 3; ++gi) {
-    const int g = cr + gi;
+  for (std::size_t gi = 0; gi < 3; ++gi) {
+    const int g = cr + static_cast<int>(gi);
     std::array<double, 3> rowWidth{};
     std::array<double, 3> rowShape{};
-    for (int ki = 0; ki < 3; ++ki) {
-      const int k = c1 + ki;
+    for (std::size_t ki = 0; ki < 3; ++ki) {
+      const int k = c1 + static_cast<int>(ki);
       const auto& ra = Row(tables, c2, g, k);
       const auto& rb = Row(tables, c2 + 1, g, k);
       const auto& rc = Row(tables, c2 + 2, g, k);
