@@ -1,0 +1,359 @@
+#include "charts/chart_sets.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+
+#include "app/session.hpp"
+#include "studies/profile.hpp"
+
+namespace dodavev {
+namespace {
+
+constexpr double kZeroTolerance = 2e-10;
+
+// Series of a set: title, colour and dash pattern; every titled series is in the legend.
+ChartSeries& Titled(Chart& chart, std::size_t index, std::string_view title, ChartColour colour,
+                    LineStyle style = LineStyle::Solid) {
+  if (chart.series.size() <= index) chart.series.resize(index + 1);
+  ChartSeries& s = chart.series[index];
+  s.title = std::string(title);
+  s.colour = colour;
+  s.style = style;
+  s.inLegend = true;
+  return s;
+}
+
+// Points that are not finite numbers cannot be drawn and are left out.
+void Add(ChartSeries& s, double x, double y) {
+  if (std::isfinite(x) && std::isfinite(y)) s.points.push_back({x, y});
+}
+
+void Titles(Chart& chart, std::string_view bottom, std::string_view left) {
+  chart.axis(AxisId::Bottom).title = std::string(bottom);
+  chart.axis(AxisId::Left).title = std::string(left);
+}
+
+void ScaleBottomAndLeft(Chart& chart) {
+  ScaleAxisToData(chart, AxisId::Bottom);
+  ScaleAxisToData(chart, AxisId::Left);
+}
+
+// A row count from the results, kept inside the table it counts.
+int RowsWithin(int count, int lowest, int highest) {
+  return std::clamp(count, lowest - 1, highest);
+}
+
+// One series drawn against `xValue`: y from `yValue` of the resolution table's rows
+// 0..RowCount-2 (the last row of a depth walk is not drawn).
+struct ResolutionSeries {
+  std::string_view title;
+  ChartColour colour;
+  int value;
+};
+
+void DrawResolutionRows(Chart& chart, const Session& session,
+                        std::initializer_list<ResolutionSeries> list) {
+  const RunResults& r = session.results;
+  const int last = RowsWithin(r.RowCount, 0, kResolutionRows) - 2;
+  std::size_t index = 0;
+  for (const ResolutionSeries& entry : list) {
+    ChartSeries& s =
+        Titled(chart, index, entry.title, entry.colour, CycledStyle(static_cast<int>(index)));
+    for (int row = 0; row <= last; ++row)
+      Add(s, r.table.at(row, 1), r.table.at(row, entry.value));
+    ++index;
+  }
+}
+
+void DrawSpectrum(Chart& chart, const Session& session) {
+  const ParameterSet& p = session.params;
+  ChartSeries& measured = Titled(chart, 0, "measured", colours::kBlack);
+  ChartSeries& simulated = Titled(chart, 1, "simulated", colours::kBlue);
+  ChartSeries& energy = Titled(chart, 2, "simulated", colours::kSilver);
+  energy.inLegend = false;
+  energy.horizontal = AxisId::Top;
+  for (int c = 1; c <= kSpectrumChannels; ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    Add(measured, c, session.MeasuredSpectrum[i]);
+    Add(simulated, c, session.results.SimulatedSpectrum[i] * p.detkevch);
+    Add(energy, p.dete0 + c * p.detkevch, 0.0);
+  }
+  Titles(chart, "Channels", "Yield");
+  chart.axis(AxisId::Top).title = "Detected energy [keV]";
+
+  // Both axes reach 1.1 x the largest measured value + 1, or 1.1 x the largest simulated
+  // one when that is larger.
+  auto extentOf = [](const ChartSeries& s, bool horizontal) {
+    DataExtent e;
+    for (const ChartPoint& pt : s.points) {
+      const double v = horizontal ? pt.x : pt.y;
+      e.smallest = e.found ? std::min(e.smallest, v) : v;
+      e.largest = e.found ? std::max(e.largest, v) : v;
+      e.found = true;
+    }
+    return e;
+  };
+  for (AxisId axis : {AxisId::Bottom, AxisId::Left}) {
+    const bool horizontal = axis == AxisId::Bottom;
+    const DataExtent m = extentOf(measured, horizontal);
+    const DataExtent s = extentOf(simulated, horizontal);
+    double maximum = 1.1 * std::max(m.largest, 0.0) + 1.0;
+    maximum = std::max(maximum, 1.1 * s.largest);
+    const double minimum = 1.1 * std::min({m.smallest, s.smallest, 0.0});
+    SetAxisRange(chart.axis(axis), minimum, maximum);
+  }
+  const ChartAxis& bottom = chart.axis(AxisId::Bottom);
+  SetAxisRange(chart.axis(AxisId::Top), p.dete0 + bottom.minimum * p.detkevch,
+               p.dete0 + bottom.maximum * p.detkevch);
+}
+
+void DrawAlphaScan(Chart& chart, const Session& session) {
+  const StudyResults& st = session.studies;
+  const int rows = RowsWithin(st.angleScanRows, 1, AngleScanTable::kRows);
+  constexpr std::array<ChartColour, 4> kColours{colours::kBlack, colours::kRed, colours::kGreen,
+                                                colours::kYellow};
+  for (std::size_t k = 0; k < 4; ++k) {
+    ChartSeries& s = Titled(chart, k, DepthSeriesTitle(session.params.dex[k]), kColours[k],
+                            CycledStyle(static_cast<int>(k)));
+    for (int row = 1; row <= rows; ++row)
+      Add(s, st.angleScan.at(row, 1), st.angleScan.at(row, 3 + static_cast<int>(k)));
+  }
+  Titles(chart, "Alpha [deg]", "Depth resolution [nm]");
+  ScaleBottomAndLeft(chart);
+}
+
+void DrawOptimum(Chart& chart, const Session& session) {
+  const StudyResults& st = session.studies;
+  const int rows = RowsWithin(st.bestByDepthRows, 1, BestByDepthTable::kRows);
+  ChartSeries& s = Titled(chart, 0, "opt. depth res.", colours::kBlack);
+  for (int row = 1; row <= rows; ++row)
+    Add(s, st.bestByDepth.at(row, 1), st.bestByDepth.at(row, 2));
+  Titles(chart, "Depth [nm]", "Depth resolution [nm]");
+  ScaleBottomAndLeft(chart);
+}
+
+void DrawEnergyLoss(Chart& chart, const Session& session) {
+  const std::vector<EnergyLossRow>& rows = session.energyLossTable.rows;
+  const auto count = static_cast<std::size_t>(
+      std::clamp(session.results.RowCount, 0, static_cast<int>(rows.size())));
+  ChartSeries& stopping = Titled(chart, 0, "Stopping power", colours::kBlack);
+  ChartSeries& straggling = Titled(chart, 1, "Straggling", colours::kRed, LineStyle::Dash);
+  straggling.vertical = AxisId::Right;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double depthNm = rows[i].depth * 1000.0;
+    Add(stopping, depthNm, rows[i].stopping);
+    Add(straggling, depthNm, rows[i].straggling);
+  }
+  Titles(chart, "Depth [nm]", "Stopping power [keV/micron]");
+  chart.axis(AxisId::Right).title = "Straggling [keV]";
+  ScaleBottomAndLeft(chart);
+}
+
+void DrawTschalar(Chart& chart, const Session& session) {
+  const RunResults& r = session.results;
+  const int rows = RowsWithin(r.RowCount, 1, kResolutionRows - 1);
+  ChartSeries& without = Titled(chart, 0, "without inhomogeneity", colours::kBlack);
+  ChartSeries& with = Titled(chart, 1, "with inhomogeneity", colours::kRed, LineStyle::Dash);
+  for (int row = 1; row <= rows; ++row) {
+    Add(without, r.table.at(row, 3), r.table.at(row, 4));
+    Add(with, r.table.at(row, 3), r.table.at(row, 5));
+  }
+  Titles(chart, "rel. energy loss", "Straggling [keV]");
+  ScaleBottomAndLeft(chart);
+}
+
+struct ResonanceSeries {
+  std::string_view title;
+  ChartColour colour;
+  int column;
+};
+
+void DrawResonanceColumns(Chart& chart, const Session& session, int xColumn,
+                          std::initializer_list<ResonanceSeries> list) {
+  const StudyResults& st = session.studies;
+  const int rows = RowsWithin(st.resonanceRows, 1, ResonanceTable::kRows);
+  std::size_t index = 0;
+  for (const ResonanceSeries& entry : list) {
+    ChartSeries& s =
+        Titled(chart, index, entry.title, entry.colour, CycledStyle(static_cast<int>(index)));
+    for (int row = 1; row <= rows; ++row)
+      Add(s, st.resonance.at(row, xColumn), st.resonance.at(row, entry.column));
+    ++index;
+  }
+}
+
+}  // namespace
+
+std::vector<ChartSetKind> ChartSetsFor(const Session& session) {
+  using K = ChartSetKind;
+  switch (session.CalcMode) {
+    case 'D':
+      if (session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') return {K::Spectrum};
+      return {K::DepthResolution, K::EnergyResolution};
+    case 'O':
+      if (std::abs(session.params.theta_min - session.params.theta_max) < kZeroTolerance)
+        return {K::AlphaScan};
+      return {K::Optimum};
+    case 'E':
+      return {K::EnergyLoss};
+    case 'T':
+      return {K::Tschalar};
+    case 'R':
+      return {K::ExcitationCurve, K::ResonanceDepthResolution, K::ResonanceEnergyResolution};
+    default:
+      return {};
+  }
+}
+
+Chart BuildChartSet(const Session& session, ChartSetKind kind) {
+  Chart chart = ResetChart(session.parameterFileName);
+  switch (kind) {
+    case ChartSetKind::Spectrum:
+      DrawSpectrum(chart, session);
+      break;
+    case ChartSetKind::DepthResolution:
+      DrawResolutionRows(chart, session, {{"depth res.", colours::kBlack, 2}});
+      Titles(chart, "Depth [nm]", "Depth resolution [nm]");
+      ScaleBottomAndLeft(chart);
+      break;
+    case ChartSetKind::EnergyResolution:
+      DrawResolutionRows(chart, session,
+                         {{"energy res.", colours::kBlack, 3},
+                          {"beam energy", colours::kRed, 7},
+                          {"beam ang.", colours::kGreen, 8},
+                          {"geometry", colours::kYellow, 9},
+                          {"Doppler", colours::kSilver, 26},
+                          {"straggling", colours::kAqua, 10},
+                          {"MS in", colours::kMaroon, 11},
+                          {"MS out", colours::kOlive, 12},
+                          {"Sum without detector", colours::kBlue, 13}});
+      Titles(chart, "Depth [nm]", "Energy resolution [keV]");
+      ScaleBottomAndLeft(chart);
+      break;
+    case ChartSetKind::AlphaScan:
+      DrawAlphaScan(chart, session);
+      break;
+    case ChartSetKind::Optimum:
+      DrawOptimum(chart, session);
+      break;
+    case ChartSetKind::EnergyLoss:
+      DrawEnergyLoss(chart, session);
+      break;
+    case ChartSetKind::Tschalar:
+      DrawTschalar(chart, session);
+      break;
+    case ChartSetKind::ExcitationCurve:
+      DrawResonanceColumns(chart, session, 2, {{"Excitation curve", colours::kBlack, 11}});
+      Titles(chart, "Incident energy [keV]", "Yield");
+      ScaleAxisToData(chart, AxisId::Left);
+      chart.axis(AxisId::Bottom).automatic = true;
+      chart.axis(AxisId::Bottom).increment = 0.0;
+      break;
+    case ChartSetKind::ResonanceDepthResolution:
+      DrawResonanceColumns(chart, session, 1, {{"Depth res.", colours::kBlack, 10}});
+      Titles(chart, "Depth [nm]", "Depth resolution [nm]");
+      ScaleBottomAndLeft(chart);
+      break;
+    case ChartSetKind::ResonanceEnergyResolution:
+      DrawResonanceColumns(chart, session, 1,
+                           {{"total+FWHM", colours::kBlack, 9},
+                            {"total", colours::kRed, 8},
+                            {"beam energy", colours::kGreen, 4},
+                            {"beam angular", colours::kYellow, 5},
+                            {"Doppler", colours::kSilver, 3},
+                            {"straggling", colours::kAqua, 6},
+                            {"MS in", colours::kMaroon, 7}});
+      Titles(chart, "Depth [nm]", "Energy resolution [keV]");
+      ScaleBottomAndLeft(chart);
+      break;
+  }
+  return chart;
+}
+
+std::string_view ChartSetShortName(ChartSetKind kind) {
+  switch (kind) {
+    case ChartSetKind::Spectrum:
+      return "spectrum";
+    case ChartSetKind::DepthResolution:
+      return "depth-resolution";
+    case ChartSetKind::EnergyResolution:
+      return "energy-resolution";
+    case ChartSetKind::AlphaScan:
+      return "alpha-scan";
+    case ChartSetKind::Optimum:
+      return "optimum";
+    case ChartSetKind::EnergyLoss:
+      return "energy-loss";
+    case ChartSetKind::Tschalar:
+      return "tschalar-effect";
+    case ChartSetKind::ExcitationCurve:
+      return "excitation-curve";
+    case ChartSetKind::ResonanceDepthResolution:
+      return "resonance-depth-resolution";
+    case ChartSetKind::ResonanceEnergyResolution:
+      return "resonance-energy-resolution";
+  }
+  return "chart";
+}
+
+std::string ProfileTitle(const Session& session) {
+  const std::string& label = session.params.samplefile;
+  return label == "Samplefile" ? std::string("Sample file is not saved") : label;
+}
+
+double ProfileMaxDepth(const Session& session) {
+  const char mode = session.CalcMode;
+  const int rows = RowsWithin(session.results.RowCount, 0, kResolutionRows);
+  if ((mode == 'D' || mode == 'O' || mode == 'R') && rows >= 2) {
+    const double depthNm = session.results.table.at(rows - 1, 1);
+    if (std::isfinite(depthNm) && depthNm > 0.0)
+      return ArealDepth(session.sample, depthNm / 1000.0);
+  }
+  const double depthmax = session.params.depthmax;
+  return std::isfinite(depthmax) && depthmax > 0.0 ? ArealDepth(session.sample, depthmax) : 0.0;
+}
+
+Chart BuildProfileChart(const Session& session) {
+  Chart chart = ResetChart(ProfileTitle(session));
+  const double maxDepth = ProfileMaxDepth(session);
+  const std::vector<IsotopeProfile> profiles =
+      ConcentrationProfiles(session.sample, session.elements, maxDepth);
+  for (std::size_t k = 0; k < profiles.size(); ++k) {
+    const IsotopeProfile& p = profiles[k];
+    const std::string title = "  " + std::to_string(p.isotope.A) + " " + p.isotope.symbol;
+    ChartSeries& s = Titled(chart, k, title, DefaultSeriesColour(static_cast<int>(k)),
+                            DefaultSeriesStyle(static_cast<int>(k)));
+    for (const ProfilePoint& point : p.points)
+      Add(s, point.depth, point.concentration);
+  }
+  Titles(chart, "Depth [at/cm2]", "Concentration");
+  SetAxisRange(chart.axis(AxisId::Left), 0.0, 1.1);
+  if (maxDepth > 0.0) {
+    SetAxisRange(chart.axis(AxisId::Bottom), 0.0, 1.1 * maxDepth);
+  } else {
+    ScaleAxisToData(chart, AxisId::Bottom);
+  }
+  return chart;
+}
+
+std::string DepthSeriesTitle(double depthNm) {
+  char text[64];
+  double rounded = depthNm;
+  if (std::isfinite(depthNm) && depthNm != 0.0) {
+    const int digits = static_cast<int>(std::floor(std::log10(std::abs(depthNm)))) + 1;
+    const double scale = std::pow(10.0, 5 - digits);
+    rounded = std::nearbyint(depthNm * scale) / scale;
+  }
+  // More integer digits than the five significant ones: exponent notation.
+  if (std::isfinite(rounded) && std::abs(rounded) >= 1e5) {
+    std::snprintf(text, sizeof text, "%.4E nm", depthNm);
+  } else {
+    std::snprintf(text, sizeof text, "%.2f nm", rounded);
+  }
+  return text;
+}
+
+}  // namespace dodavev
