@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "physics/absorber.hpp"
 #include "physics/multiple_scattering.hpp"
@@ -35,6 +36,44 @@ struct RunGeometry {
 
   // Outward path length of a depth step dx is dx / OutwardFactor().
   double OutwardFactor() const { return sinBeta1 * sinBeta2; }
+};
+
+// The engine geometry of one run, angles in radians: the incidence angle alpha (to the
+// surface), the detection angle theta, the two exit angles beta_out_1/2 of the emitted
+// particle, the detector's angular acceptances and the derivative factors the energy-spread
+// contributions use.
+struct EngineGeometry {
+  double alpha = 0.0;
+  double theta = 0.0;
+  char GeometryKind = 'R';  // 'T' transmission (theta <= alpha), 'R' reflection
+  char position = 'C';      // detector position: 'I' IBM, 'C' Cornell
+  double beta1 = 0.0;       // beta_out_1
+  double beta2 = 0.0;       // beta_out_2
+  double sinAlpha = 1.0, cosAlpha = 0.0;
+  double sinTheta = 0.0, cosTheta = 1.0;
+  double sinBeta1 = 1.0, cosBeta1 = 0.0;
+  double sinBeta2 = 1.0, cosBeta2 = 0.0;
+  double tanTheta = 0.0;
+  double cotAlpha = 0.0;
+  // Shape factors (FWHM^2 per width^2) of the detector diaphragm and the beam slit.
+  double fDet = 0.0;
+  double fBeam = 0.0;
+  // Angular acceptances (FWHM) in the scattering plane and perpendicular to it.
+  double delta1 = 0.0;
+  double delta2 = 0.0;
+  // Path-length derivative factors and the weights of the kinematic term in the two planes.
+  double gAlpha = 0.0;
+  double g1 = 0.0;
+  double g2 = 0.0;
+  double wIn = 0.0;
+  double wPerp = 0.0;
+  double perpendicularBeamFactor = 0.0;
+  // Exact-to-linear factors of the outgoing path length over the two edges (+ and -) of the
+  // acceptance in each plane; 1 where the linear form is exact enough.
+  double f1Plus = 1.0, f2Plus = 1.0, f1Minus = 1.0, f2Minus = 1.0;
+  // Multiple-scattering half-width caps of the lateral spread correction.
+  double msCapIn = 0.0;   // alpha / 3
+  double msCapOut = 0.0;  // min(beta_out_1, beta_out_2) / 3
 };
 
 struct RunState {
@@ -71,6 +110,34 @@ struct RunState {
   AbsorberTable absorberTable;     // for the emitted particle, built by the set-up
   std::string StoppingSourceNote;  // stopping source of the last component evaluated
   bool msTablesMissing = false;    // a multiple-scattering step found its tables missing
+
+  // ---- The depth walk's own state -------------------------------------------------------
+  EngineGeometry engine;
+  char CalcMode = 'D';      // study that runs this walk ('D', 'O', 'R', ...)
+  char SpectrumFlag = 'W';  // what the caller does with the result ('W', 'N', 'S', 'R')
+  double e0 = 0.0;          // keV, incident energy of this run
+  double asb = 0.0;         // rad, beam angular spread (FWHM)
+  // Target isotope and emitted particle of this run (a full-spectrum run changes them).
+  std::string targetSymbol;  // two characters, upper case
+  double mt = 0.0;
+  int targetZ = 0;
+  int z2 = 0;
+  double m2 = 0.0;
+  std::vector<double> levelEnergies;  // MeV, level 0 first, from the level file
+
+  double kinematicDerivative = 0.0;     // K' = dK/dtheta at the current reaction energy
+  double detectedEnergyFirst = 0.0;     // keV, E_det for a reaction at depth = one step
+  double detectedEnergyPrevious = 0.0;  // keV, E_det of the previous step
+  double Seff = 0.0;                    // keV/nm, effective stopping factor of the step
+  double yieldTerm = 0.0;               // relative yield of the step (spectrum simulation)
+  double targetConcentration = 0.0;     // atomic fraction of the target isotope
+  // 0, or the reason (2..6) why the steps can no longer be reported.
+  int ErrorCode = 0;
+  // Channel position of the lower half maximum of the detected-energy distribution behind
+  // the absorber; 1 or less means the distribution is not resolved on its grid.
+  double absorberHalfWidthIndex = 2.0;
+  double absorberSigma = 0.0;            // keV, foil straggling sigma at the entry energy
+  bool convolutionTableMissing = false;  // a folding found FMT.DAT missing
 
   // Raises the threshold counter; at its first rise the walk's stop depth is set.
   void RaiseThreshold(double stopDepthAtFirstRise) {

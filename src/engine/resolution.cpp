@@ -1,0 +1,403 @@
+#include "engine/resolution.hpp"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "app/messages.hpp"
+#include "app/session.hpp"
+#include "engine/absorber_spread.hpp"
+#include "engine/contributions.hpp"
+#include "engine/depth_steps.hpp"
+#include "engine/kinematics.hpp"
+#include "engine/resolution_report.hpp"
+#include "physics/path.hpp"
+
+namespace dodavev {
+namespace {
+
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+// Factors and energies closer to zero than this count as zero.
+constexpr double kZero = 2e-10;
+// The walk runs at most this many depth steps (rows 0..199).
+constexpr int kMaxSteps = kResolutionRows;
+
+ContributionOptions ContributionOptionsOf(const ParameterSet& p) {
+  return ContributionOptions{p.CheckBeam,      p.CheckGeo,        p.CheckDoppler, p.CheckDet,
+                             p.CheckKinematic, p.CheckKinematic2, p.CheckMS_max};
+}
+
+DetectorResolutionCoefficients DetectorOf(const ParameterSet& p) {
+  return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
+}
+
+// Inputs that make the walk meaningless; empty when there is none.
+std::string InputProblem(const ParameterSet& p, const RunState& run) {
+  if (!(run.e0 > 0.0) || !std::isfinite(run.e0)) {
+    return "energy of the incident ion is not well defined";
+  }
+  if (!(p.x > 0.0) || !std::isfinite(p.x)) return "iteration step is not well defined";
+  if (!(p.thr >= 0.0) || !std::isfinite(p.thr)) return "threshold energy is not well defined";
+  if (!(p.temperature >= 0.0) || !std::isfinite(p.temperature)) {
+    return "sample temperature is not well defined";
+  }
+  if (!(p.m1 > 0.0) || !(run.mt > 0.0)) return "mass numbers of the reaction are not well defined";
+  return GeometryProblem(run.engine);
+}
+
+// The kinematics at the energy the incident ion reaches. Elastic processes keep the factor
+// of the run; a nuclear reaction is evaluated anew at every energy, and its emitted energy
+// and angular derivative are kept for the step.
+class ReactionAt {
+ public:
+  ReactionAt(const ParameterSet& p, const RunState& run, ReactionKind kind)
+      : nra_(kind == ReactionKind::kNra),
+        excitation_(run.CalcMode == 'R'),
+        theta_(run.engine.theta),
+        q_(p.qm - LevelEnergy(run.levelEnergies, p.level).value_or(0.0)),
+        masses_{p.m1, run.m2, run.mt},
+        k_(run.kinematicFactor) {}
+
+  KinematicsAt Function() {
+    if (!nra_) {
+      return [k = k_](double) { return k; };
+    }
+    return [this](double energy) {
+      last_ = QValueKinematics(theta_, q_, energy, masses_);
+      return last_.K;
+    };
+  }
+
+  // After the inward step: the emitted energy and K' at the reached energy.
+  void Apply(RunState& run) const {
+    if (!nra_) return;
+    run.reactionEnergy = last_.emittedEnergy;
+    run.kinematicDerivative = excitation_ ? 0.0 : last_.dK;
+  }
+
+ private:
+  bool nra_;
+  bool excitation_;
+  double theta_;
+  double q_;
+  ReactionMasses masses_;
+  double k_;
+  QValueResult last_{};
+};
+
+class Walk {
+ public:
+  Walk(const Session& session, const RunRequest& request, RunState& run, RunResults& results)
+      : session_(session),
+        p_(session.params),
+        request_(request),
+        run_(run),
+        results_(results),
+        model_(StoppingModelOf(session)),
+        context_{session.sample,
+                 session.absorber,
+                 model_,
+                 session.tables,
+                 TransportOptionsOf(session),
+                 Ion{p_.z1, p_.m1, static_cast<double>(p_.chargestate_in)},
+                 Ion{run.z2, run.m2, static_cast<double>(p_.chargestate_out)},
+                 p_.thr,
+                 p_.x_corr,
+                 p_.itlength,
+                 false},
+        reaction_(p_, run, session.reaction.kind),
+        kinematics_(reaction_.Function()),
+        stage_(run.absorberTable, session.absorber, context_.emitted, model_,
+               AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr, p_.CheckDet,
+                                      DetectorOf(p_)},
+               run) {}
+
+  const PathContext& context() const { return context_; }
+  const StoppingModel& model() const { return model_; }
+
+  // The incident ion in to the current depth, the reaction, the emitted particle out.
+  void Paths() {
+    InwardStep(run_, context_, kinematics_);
+    reaction_.Apply(run_);
+    OutwardPath(run_, context_);
+  }
+
+  // Walk preparation: E_det for a reaction one step deep, then the paths start again.
+  void Prepare() {
+    run_.depth = run_.step;
+    run_.depthInLayer = run_.step;
+    Paths();
+    run_.detectedEnergyFirst = run_.detectedEnergy;
+    run_.in = PathState{};
+    run_.in.energy = run_.e0;
+    run_.out = PathState{};
+    run_.msIn = MsState{};
+    run_.msOut = MsState{};
+    run_.depth = 0.0;
+    run_.depthInLayer = 0.0;
+  }
+
+  // Evaluates step `row` and prints it when it can be reported; true when printed.
+  bool Evaluate(int row) {
+    Paths();
+
+    // Effective stopping factor: how fast the detected energy falls with depth.
+    double seff = 0.0;
+    if (run_.CalcMode == 'R') {
+      seff = run_.in.stoppingEnd / run_.engine.sinAlpha;
+    } else if (run_.depth < kZero) {
+      seff = (run_.detectedEnergy - run_.detectedEnergyFirst) / run_.step;
+    } else {
+      seff = (run_.detectedEnergyPrevious - run_.detectedEnergy) / run_.step;
+    }
+    run_.Seff = seff / 1000.0;
+    run_.detectedEnergyPrevious = run_.detectedEnergy;
+
+    // Relative yield of the step: its width in detected energy over the stopping cross
+    // section of the step (for the spectrum simulation).
+    const Layer& layer = session_.sample.layers[run_.currentLayer];
+    if (run_.depth < kZero) {
+      run_.yieldTerm = 0.0;
+    } else if (!(run_.out.transferFactor > kZero)) {
+      run_.yieldTerm = 0.0;
+      run_.out.transferFactor = 1.0;
+    } else if (run_.stoppingTerm != 0.0 && layer.density > 0.0) {
+      run_.yieldTerm = run_.Seff * 1000.0 * run_.step /
+                       ((run_.stoppingTerm / layer.density) * run_.out.transferFactor);
+    } else {
+      run_.yieldTerm = 0.0;
+    }
+
+    if (run_.thresholdCounter != 0 || run_.ErrorCode >= 1) return false;
+    const StepContributions c = Contributions();
+    if (run_.thresholdCounter != 0 || !(run_.absorberHalfWidthIndex > 1.0) || run_.ErrorCode >= 1) {
+      return false;
+    }
+    FillRow(row, c);
+    const ResolutionTable::Row& values = results_.table.row(row);
+    results_.mainReport += MainReportLine(values);
+    results_.detailReport += DetailReportLine(values);
+    RunHooks* hooks = request_.hooks;
+    if (run_.SpectrumFlag == 'N' && hooks != nullptr)
+      hooks->AccumulateSpectrum(run_, row, results_);
+    if (run_.CalcMode == 'R') {
+      results_.table.at(row, 40) = 0.0;
+      if (hooks != nullptr)
+        results_.table.at(row, 40) += hooks->ResonanceYield(run_, row, results_);
+    }
+    return true;
+  }
+
+ private:
+  StepContributions Contributions() {
+    const bool absorber = !session_.absorber.empty();
+    StepInputs s;
+    s.excitation = run_.CalcMode == 'R';
+    s.depth = run_.depth;
+    s.K = run_.kinematicFactor;
+    s.dK = run_.kinematicDerivative;
+    s.E = run_.in.energy;
+    s.Em = run_.detectedEnergy;
+    s.exitEnergy = run_.sampleExitEnergy;
+    s.Rin = run_.in.transferFactor;
+    s.T = run_.out.transferFactor;
+    s.Lin = run_.in.correctedEnergyLoss;
+    s.Lout = run_.out.correctedEnergyLoss;
+    s.Vin = run_.in.straggling;
+    s.Vout = run_.out.straggling;
+    s.tauIn = run_.msIn.totalReducedThickness;
+    s.phiIn = run_.msIn.halfWidthAngle;
+    s.tauOut = run_.msOut.totalReducedThickness;
+    s.phiOut = run_.msOut.halfWidthAngle;
+    s.bes = p_.bes;
+    s.asb = run_.asb;
+    s.m1 = p_.m1;
+    s.mt = run_.mt;
+    s.temperature = p_.temperature;
+    s.fwhm = p_.fwhm;
+    s.absorber = absorber;
+    s.absorberStoppingEntry = run_.absorberStoppingEntry;
+    s.absorberStoppingExit = run_.absorberStoppingExit;
+    s.ho = p_.ho;
+    if (absorber) {
+      const AbsorberPassage pass = InterpolateAbsorber(run_.absorberTable, run_.sampleExitEnergy);
+      run_.absorberSigma = pass.stopped ? 0.0 : pass.sigma;
+      s.absorberSigma = run_.absorberSigma;
+    }
+    const ContributionContext ctx{run_.engine, ContributionOptionsOf(p_), DetectorOf(p_),
+                                  session_.tables, absorber ? &stage_ : nullptr};
+    return ComputeContributions(s, ctx, run_.ErrorCode, run_.absorberHalfWidthIndex,
+                                run_.convolutionTableMissing);
+  }
+
+  void FillRow(int row, const StepContributions& c) {
+    auto set = [&](int value, double x) { results_.table.at(row, value) = x; };
+    const EngineGeometry& g = run_.engine;
+    const bool ibm = g.position == 'I';
+    set(1, run_.depth * 1000.0);
+    // A width in depth: the detected spread over the rate at which the energy falls.
+    set(2, std::fabs(run_.Seff) > 1e-12 ? c.det / std::fabs(run_.Seff) : HUGE_VAL);
+    set(3, c.det);
+    set(4, run_.in.energy);
+    set(5, c.dE);
+    set(6, c.dfi * kRadToDeg);
+    set(7, c.beame);
+    set(8, c.beama);
+    set(9, c.geo);
+    set(10, c.ss);
+    set(11, c.msi);
+    set(12, c.mso);
+    set(13, c.tot);
+    set(14, c.error);
+    set(15, p_.bes * run_.in.transferFactor);
+    set(16, std::sqrt(std::max(0.0, run_.in.straggling)));
+    set(17, std::sqrt(std::max(0.0, run_.out.straggling)));
+    const bool capped = p_.CheckMS_max;
+    const double phiIn = run_.msIn.halfWidthAngle;
+    const double phiOut = run_.msOut.halfWidthAngle;
+    set(18, run_.msIn.totalReducedThickness);
+    set(19, (capped ? CappedHalfWidth(phiIn, g.alpha) : phiIn) * kRadToDeg);
+    set(20, 1.0 / c.nuIn);
+    set(21, c.qIn1);
+    set(22, c.pIn1);
+    set(23, ibm && c.qIn1 > kZero ? c.pIn1 / c.qIn1 : 0.0);
+    set(24, c.qIn2);
+    set(25, c.pIn2);
+    set(26, c.dopll);
+    set(27, run_.msOut.totalReducedThickness);
+    set(28, (capped ? CappedHalfWidth(phiOut, std::min(g.beta1, g.beta2)) : phiOut) * kRadToDeg);
+    set(29, 1.0 / c.nuOut);
+    set(30, c.qOut1);
+    set(31, c.pOut1);
+    set(32, ibm && c.qOut1 > kZero ? c.pOut1 / c.qOut1 : 0.0);
+    set(33, c.qOut2);
+    set(34, c.pOut2);
+    set(35, !ibm && c.qOut2 > kZero ? c.pOut2 / c.qOut2 : 0.0);
+    set(36, run_.Seff);
+    set(37, run_.in.transferFactor);
+    set(38, run_.out.transferFactor);
+    set(39, run_.detectedEnergy);
+    set(40, run_.yieldTerm);
+    set(41, c.mres);
+    // Values of the multiple-scattering combination.
+    set(42, c.mMsIn);
+    set(43, c.mdE);
+    set(44, c.edgePlus);
+    set(45, c.edgeShape);
+    set(46, c.mMsOut);
+    set(47, c.S0);
+    set(48, c.totCorrected);
+    set(49, c.edgeMinus);
+  }
+
+  const Session& session_;
+  const ParameterSet& p_;
+  const RunRequest& request_;
+  RunState& run_;
+  RunResults& results_;
+  StoppingModel model_;
+  PathContext context_;
+  ReactionAt reaction_;
+  KinematicsAt kinematics_;
+  FoilDetectorStage stage_;
+};
+
+}  // namespace
+
+RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
+                         RunResults& results, MessageSink& messages) {
+  const ParameterSet& p = session.params;
+  results = RunResults{};
+  results.CalcMode = request.CalcMode;
+  results.SpectrumFlag = request.SpectrumFlag;
+
+  // The beam cannot produce anything the threshold lets through.
+  if (request.e0.value_or(p.e0) < p.thr) return RunOutcome::kBelowThreshold;
+
+  const bool usable = PrepareRun(session, request, run);
+  results.SpectrumFlag = run.SpectrumFlag;
+  if (!usable) return RunOutcome::kTargetNotUsable;
+  if (const std::string problem = InputProblem(p, run); !problem.empty()) {
+    messages.Show(problem);
+    return RunOutcome::kInvalidInput;
+  }
+  if (session.sample.empty()) return RunOutcome::kInvalidInput;  // "OK" said so already
+
+  Walk walk(session, request, run, results);
+  if (!session.absorber.empty()) {
+    const FoilSettings foil{p.x, p.ho, walk.context().options};
+    if (BuildAbsorberTable(run.absorberTable, session.absorber, walk.context().emitted, foil,
+                           walk.model()) == 0) {
+      messages.Show("the absorber foil is too thick to follow the emitted particles through it");
+    }
+  }
+  run.absorberStoppingEntry = 1.0;
+  run.absorberStoppingExit = 1.0;
+
+  // No emitted particle reaches the detector at this angle.
+  if (run.kinematicFactor < kZero) return RunOutcome::kKinematicGate;
+
+  run.nominalStep = p.x;
+  if (!StartWalk(session.sample, session.elements, run)) {
+    messages.Show("the sample has no thickness");
+    return RunOutcome::kInvalidInput;
+  }
+  run.in.energy = run.e0;
+  run.thresholdCounter = 0;
+  run.stopDepth = 0.0;
+  const EngineGeometry& g = run.engine;
+  results.mainReport = MainReportHeader(g.GeometryKind, g.theta * kRadToDeg, g.alpha * kRadToDeg);
+  results.detailReport = DetailReportHeader(
+      g.alpha * kRadToDeg, g.theta * kRadToDeg, g.beta1 * kRadToDeg, g.beta2 * kRadToDeg,
+      static_cast<double>(p.z1), p.m1, static_cast<double>(run.z2), run.m2);
+
+  walk.Prepare();
+
+  int printed = 0;
+  bool closed = false;
+  for (int r = 0;; ++r) {
+    if (run.thresholdCounter == 0) ChooseStep(r, session.sample, p.depthmax, session.elements, run);
+    if (run.thresholdCounter == 0 && walk.Evaluate(r)) printed = r + 1;
+
+    // The walk ends at a depth (also when the very first step could not be taken).
+    if (!closed && (run.stopDepth != 0.0 || run.thresholdCounter != 0)) {
+      results.mainReport +=
+          ClosingLines(WalkEnd{run.stopDepth, run.ErrorCode, run.cumulativeThickness, p.depthmax,
+                               run.detectedEnergy, p.thr});
+      closed = true;
+    } else if (!closed && r + 1 >= kMaxSteps) {
+      results.mainReport += SublayerLimitLine();
+      // Rows that stopped earlier for a reason say why.
+      if (run.ErrorCode >= 1) {
+        results.mainReport +=
+            "The calculation was finished: " + ErrorReason(run.ErrorCode) + "\r\n";
+      }
+      closed = true;
+    }
+    if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || r + 1 >= kMaxSteps) break;
+  }
+
+  // Printed rows are contiguous from the surface: an error stops them for good.
+  results.RowCount = printed;
+
+  RunHooks* hooks = request.hooks;
+  const ReactionKind kind = session.reaction.kind;
+  const bool spectrumKind = kind == ReactionKind::kErd || kind == ReactionKind::kRbs ||
+                            kind == ReactionKind::kForwardScattering || kind == ReactionKind::kNra;
+  if (hooks != nullptr) {
+    if (run.CalcMode != 'O' && spectrumKind && run.SpectrumFlag == 'S') {
+      hooks->PostProcessSubSpectrum(run, results);
+    }
+    if ((run.SpectrumFlag == 'N' || run.SpectrumFlag == 'T') && !session.absorber.empty()) {
+      hooks->CorrectAbsorberSpectrum(run, results);
+    }
+    if (run.CalcMode == 'R') hooks->PostProcessResonance(run, results);
+  }
+  if (run.msTablesMissing || run.convolutionTableMissing) {
+    const std::string note = MsTablesMissingMessage(session.tables);
+    if (!note.empty()) messages.Show(note);
+  }
+  return RunOutcome::kWalked;
+}
+
+}  // namespace dodavev

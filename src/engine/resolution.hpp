@@ -1,0 +1,60 @@
+// The depth and energy resolution calculation: the walk into the sample, depth step by
+// depth step. At every step the incident ion is followed in to the depth, the reaction
+// happens there, the emitted particle is followed out through the rest of the sample and
+// the absorber foil to the detector, and the energy-spread contributions, the effective
+// stopping factor S eff and the depth resolution are reported.
+//
+// One run reads the session (inputs, tables, layer structures) and writes only its own
+// RunState and RunResults, so runs of the studies may go on side by side.
+#pragma once
+
+#include "engine/run_results.hpp"
+#include "engine/run_state.hpp"
+#include "engine/setup.hpp"
+
+namespace dodavev {
+
+class MessageSink;
+struct Session;
+
+// Stages of the studies that run inside the walk: the spectrum accumulation per printed
+// step, the resonance yield of an excitation curve and the post-processing after the walk.
+// The defaults do nothing.
+class RunHooks {
+ public:
+  virtual ~RunHooks() = default;
+  // After each printed row while the spectrum flag is 'N': the step's sub-spectrum.
+  virtual void AccumulateSpectrum(const RunState& /*run*/, int /*row*/, RunResults& /*results*/) {}
+  // After each printed row of an excitation curve ('R'): the resonance yield of the step,
+  // which becomes value 40 of the row.
+  virtual double ResonanceYield(const RunState& /*run*/, int /*row*/,
+                                const RunResults& /*results*/) {
+    return 0.0;
+  }
+  // After the walk with the spectrum flag 'S' (not in an optimisation).
+  virtual void PostProcessSubSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}
+  // After a spectrum walk ('N') when there is an absorber foil.
+  virtual void CorrectAbsorberSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}
+  // After the walk of an excitation curve ('R').
+  virtual void PostProcessResonance(const RunState& /*run*/, RunResults& /*results*/) {}
+};
+
+// How a run ended.
+enum class RunOutcome {
+  kWalked,           // the walk ran; the reports and the table are filled
+  kBelowThreshold,   // the beam energy is below the threshold: nothing written
+  kTargetNotUsable,  // full spectrum: the target cannot backscatter the ion
+  kInvalidInput,     // an input makes the walk meaningless (reported)
+  kKinematicGate,    // no emitted particle reaches the detector angle (K = 0)
+};
+
+// One run of the depth walk for the request. `results` is cleared first and filled with the
+// two reports, the resolution table and its row count; `run` holds the state at the end.
+// Messages (bad inputs, missing tables) go to `messages`.
+RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
+                         RunResults& results, MessageSink& messages);
+
+// The menu entry "depth and energy resolution" is depthandenergyresolution1Click
+// (app/calculations.hpp).
+
+}  // namespace dodavev
