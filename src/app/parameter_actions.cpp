@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/ok_action.hpp"
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/parameter_file.hpp"
@@ -36,6 +37,35 @@ void savethe1Click(Session& session, const std::filesystem::path& chosen) {
   session.parameterFileName = chosen.string();
   int code = WriteParameterFile(chosen, session.params);
   if (code != 0) session.messages.Show("#" + std::to_string(code));
+}
+
+void parameters1Click(Session& session) {
+  session.parametersVisible = true;
+}
+
+void RadioButton3Click(Session& session) {
+  SelectRadio(session.params.RadioButton3, session.params.RadioButton4);
+  CheckDetectionGeometry(session);
+}
+
+void RadioButton4Click(Session& session) {
+  SelectRadio(session.params.RadioButton4, session.params.RadioButton3);
+  CheckDetectionGeometry(session);
+}
+
+void RadioButton1Click(Session& session) {
+  SelectRadio(session.params.RadioButton1, session.params.RadioButton2);
+}
+
+void RadioButton2Click(Session& session) {
+  SelectRadio(session.params.RadioButton2, session.params.RadioButton1);
+}
+
+void Button1Click(Session& session) {
+  session.Panel3Visible = true;
+}
+void Button2Click(Session& session) {
+  session.Panel14Visible = true;
 }
 
 void CheckAllClick(ParameterInputs& in, bool checked) {

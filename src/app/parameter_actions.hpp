@@ -24,6 +24,25 @@ void open1Click(Session& session, const std::optional<std::filesystem::path>& ch
 // file. A failure shows "#" + the error code and leaves any old file as it was.
 void savethe1Click(Session& session, const std::filesystem::path& chosen);
 
+// "parameters" menu: shows the parameter pages and their "OK" button.
+void parameters1Click(Session& session);
+
+// Detector diaphragm shape: "Circular" (`RadioButton3`) or "Rectangular" (`RadioButton4`);
+// either re-reads the detection geometry, so the solid angle follows the choice.
+void RadioButton3Click(Session& session);
+void RadioButton4Click(Session& session);
+// Beam slit shape: "Circular" (`RadioButton1`) or "Rectangular" (`RadioButton2`).
+void RadioButton1Click(Session& session);
+void RadioButton2Click(Session& session);
+
+// "Energy resolution" (`Button1`) and "Energy calibration" (`Button2`) open the detector
+// panels; the resolution panel explains its formula with this text.
+inline constexpr const char* kDetectorResolutionExplanation =
+    "energy resolution of the detector can be given as\n a0 + a1 * E^a2 + a3 * E^a4\nwhere E "
+    "is the energy of the detected ion [keV]";
+void Button1Click(Session& session);
+void Button2Click(Session& session);
+
 // Master switches of the Options page; checking one sets the contributions it governs.
 // Unchecking either changes nothing else; neither touches the kinematic corrections.
 void CheckAllClick(ParameterInputs& inputs, bool checked);

@@ -69,6 +69,14 @@ TEST_F(BatchRun, SpectrumFlagNChoosesTheSpectrumWriter) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "run1_1.dat"));
 }
 
+TEST_F(BatchRun, EnergyLossLeavesTheWriterChoiceOfTheRecordBefore) {
+  session().SpectrumFlag = 'N';  // as a spectrum simulation in an earlier record leaves it
+  RunBatchRecords(session(), Record("foil.lay", "energy loss", "loss"));
+  EXPECT_EQ(session().SpectrumFlag, 'N');
+  const std::string spectrum = ReadFile(dir_ / "loss.dat");
+  EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 600);
+}
+
 TEST_F(BatchRun, CaptionsAreComparedExactly) {
   ASSERT_NE(FindCalculation("depth and energy resolution"), nullptr);
   EXPECT_EQ(FindCalculation("Depth and energy resolution"), nullptr);
