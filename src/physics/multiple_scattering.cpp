@@ -12,7 +12,8 @@ namespace {
 constexpr double kThickSwitchTau = 2000.0;
 constexpr double kThickLnAmplitude = 0.329;
 constexpr double kThickExponent = 0.5731;
-constexpr double kThickSwitchLnAlpha = 4.685077;  // ln ReducedHalfWidth(2000)
+// ln of the power law at tau = 2000 (the thin-path branch ends 3e-5 higher there).
+constexpr double kThickSwitchLnAlpha = 4.685077;
 
 // The logarithmic TAUFIJ.DAT grid: entry k (0-based) belongs to ln(alphaRed) = -11.9 + 0.05 k.
 constexpr double kTauGridStart = -11.9;
