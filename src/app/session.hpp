@@ -15,6 +15,7 @@
 #include "physics/element_table.hpp"
 #include "physics/physics_tables.hpp"
 #include "physics/srim_tables.hpp"
+#include "studies/parallel_scan.hpp"
 #include "studies/study_tables.hpp"
 
 namespace dodavev {
@@ -45,9 +46,12 @@ struct Session {
   // the second report (results.detailReport).
   RunResults results;
   StudyResults studies;             // optimisation scans and excitation curve rows
+  // Worker threads of the studies' scans ("--jobs"; 0: one per core) and who watches their
+  // progress (batch mode: a line on standard error; the window: its status bar).
+  ScanSettings scan;
   EnergyLossTable energyLossTable;  // rows of the last "energy loss" calculation
-  Spectrum MeasuredSpectrum{};   // loaded by "load a new spectrum"
-  std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
+  Spectrum MeasuredSpectrum{};      // loaded by "load a new spectrum"
+  std::string stoppingDataNote;     // which stopping data the last run used; "OK" empties it
 
   // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
   // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer
