@@ -1,5 +1,15 @@
 // Program entry: everything is done by the library. A build with a window passes the
-// function that runs it; this one runs BatchFiles only.
+// function that runs it; a build without one runs BatchFiles only.
 #include "app/program.hpp"
 
-int main(int argc, char** argv) { return dodavev::RunProgram(argc, argv, nullptr); }
+#ifdef DODAVEV_HAVE_GUI
+#include "gui/window_runner.hpp"
+#endif
+
+int main(int argc, char** argv) {
+#ifdef DODAVEV_HAVE_GUI
+  return dodavev::RunProgram(argc, argv, &dodavev::RunWindow);
+#else
+  return dodavev::RunProgram(argc, argv, nullptr);
+#endif
+}

@@ -1,0 +1,84 @@
+#include "gui/calculation_worker.hpp"
+
+#include <exception>
+#include <string>
+
+#include "app/session.hpp"
+#include "gui/ui_text.hpp"
+
+namespace dodavev {
+
+CalculationWorker::CalculationWorker(QObject* parent) : QObject(parent) {}
+
+CalculationWorker::~CalculationWorker() {
+  if (thread_.joinable()) {
+    RequestStop();
+    thread_.join();
+  }
+}
+
+bool CalculationWorker::Start(const QString& caption, std::unique_ptr<Session> run, Task task) {
+  if (thread_.joinable() || !run || !task) return false;
+  run_ = std::move(run);
+  control_ = std::make_unique<RunControl>([this](std::string_view what, int done, int total) {
+    emit progress(ToQt(what), done, total);
+  });
+  Session* session = run_.get();
+  RunControl* control = control_.get();
+  thread_ = std::thread([this, caption, session, control, task = std::move(task)] {
+    // Whatever goes wrong inside a calculation ends the run with a message, never the
+    // program; the window gets back what the run had.
+    try {
+      task(*session, *control);
+    } catch (const std::exception& e) {
+      session->messages.Show("the calculation \"" + FromQt(caption) +
+                             "\" stopped: " + std::string(e.what()));
+    } catch (...) {
+      session->messages.Show("the calculation \"" + FromQt(caption) + "\" stopped");
+    }
+    emit finished(caption, control->StopRequested());
+  });
+  return true;
+}
+
+void CalculationWorker::RequestStop() {
+  if (control_) control_->RequestStop();
+}
+
+std::unique_ptr<Session> CalculationWorker::Join() {
+  if (thread_.joinable()) thread_.join();
+  control_.reset();
+  return std::move(run_);
+}
+
+std::unique_ptr<Session> CopySessionForRun(const Session& session) {
+  return std::make_unique<Session>(session);
+}
+
+void AdoptRunSession(Session& window, Session&& run) {
+  window.programDir = std::move(run.programDir);
+  window.levDir = std::move(run.levDir);
+  window.params = std::move(run.params);
+  window.elements = std::move(run.elements);
+  window.tables = std::move(run.tables);
+  window.srimTables = std::move(run.srimTables);
+  window.sample = std::move(run.sample);
+  window.absorber = std::move(run.absorber);
+  window.reaction = std::move(run.reaction);
+  window.crossSections = std::move(run.crossSections);
+  window.OutputLog = std::move(run.OutputLog);
+  window.results = std::move(run.results);
+  window.studies = std::move(run.studies);
+  window.energyLossTable = std::move(run.energyLossTable);
+  window.MeasuredSpectrum = run.MeasuredSpectrum;
+  window.stoppingDataNote = std::move(run.stoppingDataNote);
+  window.CalcMode = run.CalcMode;
+  window.SpectrumFlag = run.SpectrumFlag;
+  window.parameterFileName = std::move(run.parameterFileName);
+  window.parametersVisible = run.parametersVisible;
+  window.activePage = std::move(run.activePage);
+  window.Panel3Visible = run.Panel3Visible;
+  window.Panel14Visible = run.Panel14Visible;
+}
+
+}  // namespace dodavev

@@ -1,0 +1,374 @@
+// The handlers of the main window: each copies the controls into the session, calls the
+// core's action of the same name and shows the session again.
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/calculations.hpp"
+#include "app/ok_action.hpp"
+#include "app/output_actions.hpp"
+#include "app/parameter_actions.hpp"
+#include "app/session.hpp"
+#include "engine/reaction_identification.hpp"
+#include "gui/file_chooser.hpp"
+#include "gui/input_bindings.hpp"
+#include "gui/main_window.hpp"
+#include "gui/parameter_pages.hpp"
+#include "gui/registry_pages.hpp"
+#include "gui/ui_text.hpp"
+#include "gui/window_message_sink.hpp"
+#include "io/layer_file.hpp"
+#include "io/result_files.hpp"
+
+namespace dodavev {
+namespace {
+
+constexpr const char* kParameterOpenFilter = "Parameter files (*.par)|*.par|All files (*.*)|*.*";
+constexpr const char* kParameterSaveFilter = "parameter files *.par|*.par|All files *.*|*.*";
+constexpr const char* kSpectrumOpenFilter = "Spectrum files (*.dat)|*.dat|All files (*.*)|*.*";
+constexpr const char* kLayerOpenFilter = "*.lay|*.lay|*.*|*.*";
+constexpr const char* kSampleSaveFilter = "*.lay|*.lay|*.dat|*.dat|*.*|*.*";
+constexpr const char* kResultsFilter = "Data files(*.dat)|*.dat|All files (*.*)|*.*";
+constexpr const char* kSpectrumSaveFilter =
+    "Spectrum files (*.dat)|*.dat|Depth files (*.txt)|*.txt|All files (*.*)|*.*";
+
+// Reports end their lines with CR LF; the text area shows lines.
+QString ReportText(const std::string& report) {
+  QString text = ToQt(report);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+}  // namespace
+
+// ---- Controls and session -------------------------------------------------------------
+
+void TDVornex::CollectInputs() {
+  ReadInputsFromControls(this, session_.params);
+  registry_->ReadRegistry(session_.params.registry);
+}
+
+void TDVornex::ShowSession() {
+  ShowInputsInControls(session_.params, this);
+  registry_->ShowRegistry(session_.params.registry);
+  registry_->UpdateEnabling();
+  UpdateShapeVisibility();
+  ApplyPanels();
+}
+
+void TDVornex::UpdateShapeVisibility() {
+  const auto checked = [this](const char* name) {
+    const auto* b = findChild<QRadioButton*>(QString::fromLatin1(name));
+    return b != nullptr && b->isChecked();
+  };
+  const auto show = [this](std::initializer_list<const char*> names, bool visible) {
+    for (const char* name : names) {
+      if (auto* w = findChild<QWidget*>(QString::fromLatin1(name))) w->setVisible(visible);
+    }
+  };
+  const bool beamCircular = checked("RadioButton1");
+  show({"Edit1_diam", "Label28"}, beamCircular);
+  show({"Edit1_r", "Edit1_leng", "Label11", "Label12"}, !beamCircular);
+  const bool detectorCircular = checked("RadioButton3");
+  show({"Edit1_detdia", "Label13"}, detectorCircular);
+  show({"Edit1_ss", "Edit1_hossz", "Label14", "Label15"}, !detectorCircular);
+}
+
+// What the session says is shown: the pages, the page in front, the detector panels.
+void TDVornex::ApplyPanels() {
+  pagesPanel_->setVisible(session_.parametersVisible);
+  for (int i = 0; i < pages_->count(); ++i) {
+    if (pages_->tabText(i) == ToQt(session_.activePage)) pages_->setCurrentIndex(i);
+  }
+  if (auto* panel = findChild<QWidget*>(QStringLiteral("Panel3")))
+    panel->setVisible(session_.Panel3Visible);
+  if (auto* panel = findChild<QWidget*>(QStringLiteral("Panel14")))
+    panel->setVisible(session_.Panel14Visible);
+  welcome_->setVisible(!session_.parametersVisible && output_->isHidden() && about_->isHidden());
+}
+
+void TDVornex::ShowHint(const QString& text) {
+  if (text.isEmpty()) {
+    statusBar()->clearMessage();
+  } else {
+    statusBar()->showMessage(text);
+  }
+}
+
+// ---- Menu "files" ------------------------------------------------------------------------
+
+void TDVornex::open1Click() {
+  CollectInputs();
+  std::optional<std::filesystem::path> chosen;
+  if (std::optional<FileChoice> choice = chooser_->Open(this, kParameterOpenFilter, "*.par"))
+    chosen = choice->path;
+  dodavev::open1Click(session_, chosen);
+  ShowSession();
+}
+
+void TDVornex::savethe1Click() {
+  CollectInputs();
+  if (std::optional<FileChoice> choice = chooser_->Save(this, kParameterSaveFilter, ".par"))
+    dodavev::savethe1Click(session_, choice->path);
+}
+
+void TDVornex::loadaspectrum1Click() {
+  if (std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat"))
+    LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages);
+}
+
+void TDVornex::quit1Click() {
+  close();
+}
+
+// ---- Pages and "OK" ----------------------------------------------------------------------
+
+void TDVornex::parameters1Click() {
+  about_->hide();
+  session_.parametersVisible = true;
+  ApplyPanels();
+}
+
+void TDVornex::Button5Click() {
+  CollectInputs();
+  dodavev::Button5Click(session_);
+  ShowSession();
+}
+
+void TDVornex::calculations1Click() {
+  if (skipNextOk_) {
+    skipNextOk_ = false;
+    return;
+  }
+  CollectInputs();
+  sink_.BeginDeferring();
+  dodavev::calculations1Click(session_);
+  std::vector<std::string> messages = sink_.EndDeferring();
+  ShowSession();
+  if (messages.empty()) return;
+  // The menu is opening: close it, show the messages in order, then open it again so
+  // that a calculation can still be chosen, as after any "OK" with errors.
+  QTimer::singleShot(0, this, [this, messages = std::move(messages)] {
+    calculations_->hide();
+    for (const std::string& text : messages)
+      sink_.Show(text);
+    if (isVisible() && !calculationRunning()) {
+      skipNextOk_ = true;
+      menuBar()->setActiveAction(calculations_->menuAction());
+      if (!calculations_->isVisible()) skipNextOk_ = false;
+    }
+  });
+}
+
+void TDVornex::ReactionFieldLeft() {
+  if (checkingField_ || calculationRunning()) return;
+  checkingField_ = true;
+  CollectInputs();
+  IdentifyReaction(session_);
+  ShowSession();
+  checkingField_ = false;
+}
+
+void TDVornex::GeometryFieldLeft() {
+  if (checkingField_ || calculationRunning()) return;
+  checkingField_ = true;
+  CollectInputs();
+  CheckDetectionGeometry(session_);
+  ShowSession();
+  checkingField_ = false;
+}
+
+// ---- Detector panels -----------------------------------------------------------------------
+
+void TDVornex::Button1Click() {
+  if (auto* label = findChild<QLabel*>(QStringLiteral("Label_resolution")))
+    label->setText(QString::fromLatin1(kResolutionExplanation));
+  session_.Panel3Visible = true;
+  ApplyPanels();
+}
+
+void TDVornex::Button2Click() {
+  session_.Panel14Visible = true;
+  ApplyPanels();
+}
+
+void TDVornex::Button10Click() {
+  CollectInputs();
+  dodavev::Button10Click(session_);
+  ShowSession();
+}
+
+void TDVornex::Button11Click() {
+  CollectInputs();
+  dodavev::Button11Click(session_);
+  ShowSession();
+}
+
+// ---- Layer files ---------------------------------------------------------------------------
+
+void TDVornex::Button6Click() {
+  CollectInputs();
+  if (std::optional<FileChoice> choice = chooser_->Open(this, kLayerOpenFilter, "")) {
+    LoadSampleLayerFile(session_, choice->path);
+    ShowSession();
+  }
+}
+
+void TDVornex::Button7Click() {
+  CollectInputs();
+  if (std::optional<FileChoice> choice = chooser_->Save(this, kSampleSaveFilter, "")) {
+    SaveSampleLayerFile(session_, choice->path);
+    ShowSession();
+  }
+}
+
+void TDVornex::Button8Click() {
+  CollectInputs();
+  if (std::optional<FileChoice> choice = chooser_->Open(this, kLayerOpenFilter, "")) {
+    LoadAbsorberFile(session_, choice->path);
+    ShowSession();
+  }
+}
+
+void TDVornex::Button9Click() {
+  CollectInputs();
+  if (std::optional<FileChoice> choice = chooser_->Save(this, kLayerOpenFilter, "")) {
+    SaveAbsorberFile(session_, choice->path);
+    ShowSession();
+  }
+}
+
+// ---- Calculations --------------------------------------------------------------------------
+
+void TDVornex::RunCalculation(std::string_view caption) {
+  const CalculationEntry* entry = FindCalculation(caption);
+  if (entry == nullptr) return;
+  const CalculationHandler run = entry->run;
+  StartTask(ToQt(caption), [run](Session& session, RunControl&) { run(session); });
+}
+
+bool TDVornex::StartTask(const QString& caption, CalculationWorker::Task task) {
+  if (worker_->running()) return false;
+  if (!worker_->Start(caption, CopySessionForRun(session_), std::move(task))) return false;
+  SetRunning(true, caption);
+  return true;
+}
+
+bool TDVornex::calculationRunning() const {
+  return worker_->running();
+}
+
+void TDVornex::StopCalculation() {
+  if (!worker_->running()) return;
+  worker_->RequestStop();
+  stop_->setEnabled(false);
+  progressLabel_->setText(progressLabel_->text() + QStringLiteral(" - stopping"));
+}
+
+void TDVornex::SetRunning(bool running, const QString& caption) {
+  // The run works on a copy of the inputs: nothing that changes them, nor a second run,
+  // may start until its results are back.
+  pagesPanel_->setEnabled(!running);
+  files_->setEnabled(!running);
+  calculations_->setEnabled(!running);
+  parameters_->setEnabled(!running);
+  for (const char* name : {"Button4", "Button12", "Button13", "Button14"}) {
+    if (auto* b = findChild<QPushButton*>(QString::fromLatin1(name))) b->setEnabled(!running);
+  }
+  progressLabel_->setText(caption);
+  progressLabel_->setVisible(running);
+  progressBar_->setRange(0, 0);  // busy until a scan reports how far it is
+  progressBar_->setVisible(running);
+  stop_->setEnabled(running);
+  stop_->setVisible(running);
+}
+
+void TDVornex::OnProgress(const QString& what, int done, int total) {
+  if (!worker_->running()) return;
+  if (stop_->isEnabled()) {
+    progressLabel_->setText(QStringLiteral("%1: %2/%3").arg(what).arg(done).arg(total));
+  }
+  if (total > 0) {
+    progressBar_->setRange(0, total);
+    progressBar_->setValue(std::min(done, total));
+  }
+}
+
+void TDVornex::OnRunFinished(const QString& caption, bool stopped) {
+  std::unique_ptr<Session> run = worker_->Join();
+  if (run) AdoptRunSession(session_, std::move(*run));
+  SetRunning(false);
+  ShowSession();
+  ShowOutput(caption);
+  if (stopped) statusBar()->showMessage(caption + QStringLiteral(": stopped"), 5000);
+  emit calculationFinished(caption, stopped);
+}
+
+// ---- Output panel --------------------------------------------------------------------------
+
+void TDVornex::ShowOutput(const QString& caption) {
+  report_->setPlainText(ReportText(session_.OutputLog));
+  about_->hide();
+  output_->show();
+  // The spectrum buttons belong to the spectrum simulations, once they have left a
+  // spectrum ('N'); the full spectrum is a sub-spectrum only when one isotope was asked.
+  auto* view = findChild<QPushButton*>(QStringLiteral("Button12"));
+  auto* save = findChild<QPushButton*>(QStringLiteral("Button13"));
+  const bool subSpectrum = caption == QLatin1String("spectrum simulation");
+  const bool fullSpectrum = caption == QLatin1String("full spectrum (1)");
+  const bool spectrum = (subSpectrum || fullSpectrum) && session_.SpectrumFlag == 'N';
+  if (spectrum) {
+    view->setText(subSpectrum || session_.params.CheckBox1_given_target
+                      ? QStringLiteral("View subspectrum")
+                      : QStringLiteral("View spectrum"));
+  }
+  view->setVisible(spectrum);
+  save->setVisible(spectrum);
+  ApplyPanels();
+}
+
+void TDVornex::Button3Click() {
+  output_->hide();
+  ApplyPanels();
+}
+
+void TDVornex::Button4Click() {
+  if (std::optional<FileChoice> choice = chooser_->Save(this, kResultsFilter, ""))
+    SaveResults(session_, choice->path);
+}
+
+void TDVornex::Button13Click() {
+  if (std::optional<FileChoice> choice = chooser_->Save(this, kSpectrumSaveFilter, ""))
+    SaveSpectrum(session_, choice->path, choice->filterIndex);
+}
+
+void TDVornex::Button12Click() {
+  // The drawing window is not part of this build yet; the button stays disabled.
+}
+
+void TDVornex::Button14Click() {
+  session_.SpectrumFlag = 'S';
+}
+
+// ---- About -----------------------------------------------------------------------------------
+
+void TDVornex::AboutVornex1Click() {
+  if (auto* dataDir = findChild<QLabel*>(QStringLiteral("Label_datadir")))
+    dataDir->setText(QStringLiteral("Data directory: ") + PathToQt(session_.levDir));
+  about_->show();
+  ApplyPanels();
+}
+
+void TDVornex::Button20Click() {
+  about_->hide();
+  ApplyPanels();
+}
+
+}  // namespace dodavev

@@ -1,0 +1,279 @@
+#include "gui/parameter_pages.hpp"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "gui/form_helpers.hpp"
+
+namespace dodavev {
+namespace {
+
+using ui::AddEdit;
+using ui::AddRadioPair;
+using ui::AddValueLabel;
+using ui::FormGroup;
+using ui::MakeButton;
+using ui::MakeCheck;
+using ui::MakeLayerText;
+
+// A page: group boxes in a grid, packed to the top left so that they keep their natural
+// size on a large window.
+struct Page {
+  Page() : widget(new QWidget), grid(new QGridLayout(widget)) {
+    grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  }
+  void Add(QWidget* w, int row, int column, int rowSpan = 1, int columnSpan = 1) {
+    grid->addWidget(w, row, column, rowSpan, columnSpan, Qt::AlignTop);
+  }
+  QWidget* widget;
+  QGridLayout* grid;
+};
+
+QLabel* Note(const QString& text) {
+  auto* label = new QLabel(text);
+  label->setWordWrap(true);
+  label->setForegroundRole(QPalette::PlaceholderText);
+  return label;
+}
+
+}  // namespace
+
+QWidget* BuildBeamPage() {
+  Page page;
+  QFormLayout* ion = nullptr;
+  page.Add(FormGroup(QStringLiteral("Incident ion"), &ion), 0, 0);
+  AddEdit(ion, "Edit1_z1", QStringLiteral("Atomic number"));
+  AddEdit(ion, "Edit1_m1", QStringLiteral("Mass number"));
+  AddEdit(ion, "Edit1_chargestate_in", QStringLiteral("Charge state"));
+
+  QFormLayout* beam = nullptr;
+  page.Add(FormGroup(QStringLiteral("Beam"), &beam), 1, 0);
+  AddEdit(beam, "Edit1_e0", QStringLiteral("Energy [keV]"));
+  AddEdit(beam, "Edit1_a", QStringLiteral("Incident angle, beam to sample surface [deg]"));
+  AddEdit(beam, "Edit1_q1", QStringLiteral("Dose [microC]"));
+  AddEdit(beam, "Edit1_bes", QStringLiteral("Beam energy spread [keV]"));
+  AddEdit(beam, "Edit1_asb", QStringLiteral("Angular spread of the beam [deg]"));
+
+  QFormLayout* slit = nullptr;
+  page.Add(FormGroup(QStringLiteral("Shape of the slit"), &slit), 0, 1);
+  AddRadioPair(slit, QString(), "RadioButton1", QStringLiteral("Circular"), "RadioButton2",
+               QStringLiteral("Rectangular"));
+  AddEdit(slit, "Edit1_diam", QStringLiteral("Diameter [mm]"), "Label28");
+  AddEdit(slit, "Edit1_r", QStringLiteral("Width [mm]"), "Label11");
+  AddEdit(slit, "Edit1_leng", QStringLiteral("Length [mm]"), "Label12");
+  return page.widget;
+}
+
+QWidget* BuildSamplePage() {
+  Page page;
+  QFormLayout* sample = nullptr;
+  page.Add(FormGroup(QStringLiteral("Sample"), &sample), 0, 0);
+  AddEdit(sample, "Edit1_temperature", QStringLiteral("Sample temperature [K]"));
+  AddEdit(sample, "Edit1_monothick",
+          QStringLiteral("Thickness of a monolayer [at/cm2]\n(0 for an amorphous sample)"));
+
+  auto* layers = new QGroupBox(QStringLiteral("Layer structure"));
+  auto* box = new QVBoxLayout(layers);
+  auto* file = new QLabel;
+  file->setObjectName(QStringLiteral("samplefile"));
+  box->addWidget(file);
+  box->addWidget(MakeLayerText("richedit1"), 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton("Button6", QStringLiteral("Load a new layer structure")));
+  buttons->addWidget(MakeButton("Button7", QStringLiteral("Save the layer structure")));
+  buttons->addStretch(1);
+  box->addLayout(buttons);
+  box->addWidget(
+      Note(QStringLiteral("Layers from the surface down: \"A=\" thickness [\u00c5], \"N=\" "
+                          "atomic density [at/cm3], then one \"element,amount\" line per "
+                          "element (Si, C13, #Si for the natural mixture). A last section "
+                          "\"S=\" is the substrate.")));
+  layers->setMinimumWidth(layers->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48);
+  page.Add(layers, 0, 1, 2, 1);
+  return page.widget;
+}
+
+QWidget* BuildDetectionPage() {
+  Page page;
+  QFormLayout* ion = nullptr;
+  page.Add(FormGroup(QStringLiteral("Emitted (detected) ion"), &ion), 0, 0);
+  AddEdit(ion, "Edit1_z2", QStringLiteral("Atomic number"));
+  AddEdit(ion, "Edit1_m2", QStringLiteral("Mass number"));
+  AddEdit(ion, "Edit1_chargestate_out", QStringLiteral("Charge state"));
+
+  QFormLayout* geometry = nullptr;
+  page.Add(FormGroup(QStringLiteral("Detection geometry"), &geometry), 1, 0);
+  AddEdit(geometry, "Edit1_th", QStringLiteral("Scattering angle [deg]"));
+  AddEdit(geometry, "Edit1_d", QStringLiteral("Detector - target distance [mm]"));
+  AddRadioPair(geometry, QStringLiteral("Position of the detector"), "RadioButton5",
+               QStringLiteral("IBM"), "RadioButton6", QStringLiteral("CORNELL"));
+
+  QFormLayout* diaphragm = nullptr;
+  page.Add(FormGroup(QStringLiteral("Detector diaphragm"), &diaphragm), 2, 0);
+  AddRadioPair(diaphragm, QString(), "RadioButton3", QStringLiteral("Circular"), "RadioButton4",
+               QStringLiteral("Rectangular"));
+  AddEdit(diaphragm, "Edit1_detdia", QStringLiteral("Diameter [mm]"), "Label13");
+  AddEdit(diaphragm, "Edit1_ss", QStringLiteral("Width [mm]"), "Label14");
+  AddEdit(diaphragm, "Edit1_hossz", QStringLiteral("Length [mm]"), "Label15");
+  AddValueLabel(diaphragm, "Label35", QStringLiteral("Solid angle [msr]"));
+
+  // Detector response: two buttons opening the resolution and calibration panels.
+  auto* detector = new QGroupBox(QStringLiteral("Detector"));
+  auto* detectorBox = new QVBoxLayout(detector);
+  auto* openers = new QHBoxLayout;
+  openers->addWidget(MakeButton("Button1", QStringLiteral("Energy resolution")));
+  openers->addWidget(MakeButton("Button2", QStringLiteral("Energy calibration")));
+  openers->addStretch(1);
+  detectorBox->addLayout(openers);
+
+  QFormLayout* resolution = nullptr;
+  QGroupBox* panel3 = FormGroup(QStringLiteral("Energy resolution"), &resolution);
+  panel3->setObjectName(QStringLiteral("Panel3"));
+  auto* explanation = new QLabel;
+  explanation->setObjectName(QStringLiteral("Label_resolution"));
+  resolution->addRow(explanation);
+  for (const char* name :
+       {"Edit1_detres0", "Edit1_detres1", "Edit1_detres2", "Edit1_detres3", "Edit1_detres4"}) {
+    AddEdit(resolution, name, QStringLiteral("a") + QLatin1Char(name[12]));
+  }
+  resolution->addRow(MakeButton("Button10", QStringLiteral("OK")));
+  panel3->hide();
+  detectorBox->addWidget(panel3);
+
+  QFormLayout* calibration = nullptr;
+  QGroupBox* panel14 = FormGroup(QStringLiteral("Energy calibration (linear)"), &calibration);
+  panel14->setObjectName(QStringLiteral("Panel14"));
+  AddEdit(calibration, "Edit1_detkevch", QStringLiteral("keV/ch"));
+  AddEdit(calibration, "Edit1_dete0", QStringLiteral("E0 [keV]"));
+  calibration->addRow(MakeButton("Button11", QStringLiteral("OK")));
+  panel14->hide();
+  detectorBox->addWidget(panel14);
+  page.Add(detector, 0, 1);
+
+  auto* absorber = new QGroupBox(QStringLiteral("Absorber foil"));
+  auto* absorberBox = new QVBoxLayout(absorber);
+  QFormLayout* foil = nullptr;
+  auto* foilRow = new QWidget;
+  foil = new QFormLayout(foilRow);
+  foil->setContentsMargins(0, 0, 0, 0);
+  AddEdit(foil, "Edit1_ho", QStringLiteral("Inhomogeneity [micron]"));
+  absorberBox->addWidget(foilRow);
+  auto* file = new QLabel;
+  file->setObjectName(QStringLiteral("Absorbensfile"));
+  absorberBox->addWidget(file);
+  absorberBox->addWidget(MakeLayerText("RichEdit2"), 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton("Button8", QStringLiteral("Load absorbens")));
+  buttons->addWidget(MakeButton("Button9", QStringLiteral("Save absorbens")));
+  buttons->addStretch(1);
+  absorberBox->addLayout(buttons);
+  page.Add(absorber, 1, 1, 2, 1);
+  return page.widget;
+}
+
+QWidget* BuildReactionsPage() {
+  Page page;
+  QFormLayout* reaction = nullptr;
+  page.Add(FormGroup(QStringLiteral("Reaction"), &reaction), 0, 0);
+  AddEdit(reaction, "Edit1_target", QStringLiteral("Symbol of the target element"));
+  AddEdit(reaction, "Edit1_mt", QStringLiteral("Its mass number"));
+  AddEdit(reaction, "Edit1_c3", QStringLiteral("Isotopic abundance"));
+  AddEdit(reaction, "Edit1_qm", QStringLiteral("Q-value for ground state [MeV]"));
+  AddEdit(reaction, "Edit1_level", QStringLiteral("Excitation level"));
+  AddValueLabel(reaction, "Label_reaction", QStringLiteral("Reaction"));
+  AddValueLabel(reaction, "Label_iba", QStringLiteral("Analysis"));
+
+  QFormLayout* resonance = nullptr;
+  page.Add(FormGroup(QStringLiteral("Resonance and excitation curve"), &resonance), 0, 1);
+  AddEdit(resonance, "Edit1_er", QStringLiteral("Resonance energy [keV]"));
+  AddEdit(resonance, "Edit1_fwhm", QStringLiteral("Resonance width [keV]"));
+  AddEdit(resonance, "Edit1_rezmin", QStringLiteral("Minimum energy [keV]"));
+  AddEdit(resonance, "Edit1_rezmax", QStringLiteral("Maximum energy [keV]"));
+  AddEdit(resonance, "Edit1_estep", QStringLiteral("Energy step [keV]"));
+
+  QFormLayout* depth = nullptr;
+  page.Add(FormGroup(QStringLiteral("Depth steps"), &depth), 1, 0);
+  AddEdit(depth, "Edit1_x", QStringLiteral("Iteration step [micron]"));
+  AddEdit(depth, "Edit1_depthmax", QStringLiteral("Max. depth [micron]"));
+  AddEdit(depth, "Edit1_thr", QStringLiteral("Threshold energy [keV]"));
+  AddEdit(depth, "Edit1_x_corr", QStringLiteral("corr.X [at/cm2]"));
+  return page.widget;
+}
+
+QWidget* BuildOptionsPage() {
+  Page page;
+  auto* masters = new QGroupBox(QStringLiteral("Energy spread contributions"));
+  auto* masterBox = new QVBoxLayout(masters);
+  masterBox->addWidget(
+      MakeCheck("CheckAll", QStringLiteral("All the energy spread contributions")));
+  masterBox->addWidget(MakeCheck("CheckNothing", QStringLiteral("No energy spread at all")));
+  masterBox->addSpacing(masterBox->spacing() * 2);
+  masterBox->addWidget(MakeCheck("CheckBeam", QStringLiteral("Beam energy and angular spread")));
+  masterBox->addWidget(MakeCheck("CheckGeo", QStringLiteral("Geometrical contribution")));
+  masterBox->addWidget(MakeCheck("CheckStraggling", QStringLiteral("Energy straggling (Bohr)")));
+  masterBox->addWidget(
+      MakeCheck("CheckChu", QStringLiteral("Chu' s correction for Bohr straggling")));
+  masterBox->addWidget(MakeCheck("CheckYang", QStringLiteral("Yang's correction for straggling")));
+  masterBox->addWidget(MakeCheck("CheckMS", QStringLiteral("Multiple scattering ")));
+  masterBox->addWidget(MakeCheck("CheckDoppler", QStringLiteral("Doppler effect")));
+  masterBox->addWidget(MakeCheck("CheckDet", QStringLiteral("Energy spread of the detector")));
+  page.Add(masters, 0, 0, 2, 1);
+
+  auto* corrections = new QGroupBox(QStringLiteral("Corrections"));
+  auto* correctionBox = new QVBoxLayout(corrections);
+  correctionBox->addWidget(MakeCheck("Checktschalar", QStringLiteral("Stopping correction")));
+  page.Add(corrections, 0, 1);
+
+  auto* spectrograph =
+      new QGroupBox(QStringLiteral("Kinematic correction for magnetic spectrograph"));
+  auto* spectrographBox = new QVBoxLayout(spectrograph);
+  spectrographBox->addWidget(
+      MakeCheck("CheckKinematic", QStringLiteral("in the scattering plane")));
+  spectrographBox->addWidget(MakeCheck("CheckKinematic2", QStringLiteral("perpendicular plane")));
+  page.Add(spectrograph, 1, 1);
+  return page.widget;
+}
+
+QWidget* BuildOptimisationPage() {
+  Page page;
+  QFormLayout* angles = nullptr;
+  page.Add(FormGroup(QStringLiteral("Angles"), &angles), 0, 0);
+  AddEdit(angles, "Edit1_theta_min", QStringLiteral("Theta min. [deg]"));
+  AddEdit(angles, "Edit1_theta_max", QStringLiteral("Theta max. [deg]"));
+  AddEdit(angles, "Edit1_Alfa_min", QStringLiteral("Alfa min. [deg]"));
+  AddEdit(angles, "Edit1_step_deg", QStringLiteral("Step  [deg]"));
+
+  QFormLayout* depths = nullptr;
+  page.Add(FormGroup(QStringLiteral("Depth (multipled by iteration step)"), &depths), 0, 1);
+  AddEdit(depths, "Edit1_dex1", QStringLiteral("x1"));
+  AddEdit(depths, "Edit1_dex2", QStringLiteral("x2"));
+  AddEdit(depths, "Edit1_dex3", QStringLiteral("x3"));
+  AddEdit(depths, "Edit1_dex4", QStringLiteral("x4"));
+  return page.widget;
+}
+
+QWidget* BuildSimulationPage() {
+  Page page;
+  QFormLayout* simulation = nullptr;
+  page.Add(FormGroup(QStringLiteral("Spectrum simulation"), &simulation), 0, 0);
+  AddEdit(simulation, "Edit1_itlength", QStringLiteral("iteration length for simulation [at/cm2]"));
+  auto* row = new QWidget;
+  auto* rowBox = new QHBoxLayout(row);
+  rowBox->setContentsMargins(0, 0, 0, 0);
+  rowBox->addWidget(
+      MakeCheck("CheckBox1_given_target", QStringLiteral("Only the given target isotop: ")));
+  auto* isotope = new QLabel;
+  isotope->setObjectName(QStringLiteral("Label_given_target"));
+  QFont bold = isotope->font();
+  bold.setBold(true);
+  isotope->setFont(bold);
+  rowBox->addWidget(isotope);
+  rowBox->addStretch(1);
+  simulation->addRow(row);
+  return page.widget;
+}
+
+}  // namespace dodavev
