@@ -49,7 +49,7 @@ std::string FormatSignificant(double value, int significant, int decimals) {
     std::snprintf(buf, sizeof buf, "%.*E", significant - 1, value);
     return buf;
   }
-  if (rounded == 0.0) rounded = 0.0;  // no "-0.00"
+  if (std::fabs(rounded) < 0.5 * std::pow(10.0, -decimals)) rounded = 0.0;  // no "-0.00"
   std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
   return buf;
 }

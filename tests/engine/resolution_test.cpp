@@ -1,0 +1,332 @@
+#include "engine/resolution.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/calculations.hpp"
+#include "app/ok_action.hpp"
+#include "app/output_actions.hpp"
+#include "app/session_fixture.hpp"
+#include "support/temp_dir.hpp"
+
+namespace dodavev {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class DepthResolution : public testing::StartedSession {
+ protected:
+  // "OK", the set-up and one run, as the menu entry does them.
+  RunOutcome Run(RunRequest request = {}) {
+    Button5Click(session());
+    CollectingSink sink;
+    SetUpCalculation(session(), request, run_, sink);
+    const RunOutcome outcome = RunResolution(session(), request, run_, *results_, sink);
+    runMessages_ = sink.messages;
+    return outcome;
+  }
+  const RunResults& results() const { return *results_; }
+  double Value(int row, int value) const { return results_->table.at(row, value); }
+
+  RunState run_;
+  std::unique_ptr<RunResults> results_ = std::make_unique<RunResults>();
+  std::vector<std::string> runMessages_;
+};
+
+// --- The default experiment ----------------------------------------------------------------
+
+TEST_F(DepthResolution, DefaultsGiveAReflectionReportWithTheAnglesInDegrees) {
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(
+      results().mainReport.rfind(
+          "REFLECTION GEOMETRY\r\n           theta = 165.00         alpha = 80.00\r\n\r\n", 0),
+      0U);
+  EXPECT_TRUE(runMessages_.empty());
+  EXPECT_GT(results().RowCount, 10);
+  EXPECT_DOUBLE_EQ(params().a, 80.0);
+  EXPECT_DOUBLE_EQ(params().th, 165.0);
+}
+
+TEST_F(DepthResolution, SurfaceRowDetectsKTimesTheBeamEnergy) {
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  // He-4 on C-12 at 165 degrees: K = ((4 cos165 + sqrt(144 - 16 sin^2 165)) / 16)^2
+  // = ((-3.8637033 + 11.9553119) / 16)^2 = 0.25575494; K E0 = 792.8403 keV (1e-6).
+  EXPECT_DOUBLE_EQ(Value(0, 1), 0.0);
+  EXPECT_DOUBLE_EQ(Value(0, 4), 3100.0);
+  EXPECT_NEAR(Value(0, 39), 792.840303, 1e-5);
+  // With the 16 keV detector the total at the detector is at least 16 keV and the depth
+  // resolution at least 16 keV / S eff.
+  EXPECT_GT(Value(0, 3), 16.0);
+  EXPECT_NEAR(Value(0, 2), Value(0, 3) / Value(0, 36), 1e-9);
+}
+
+TEST_F(DepthResolution, SurfaceSeffMatchesTheEnergyLossFactorOfTheStoppingFormula) {
+  params().Edit1_x = "0.001";  // 1 nm steps: the finite difference is practically exact
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  // [S] = K S_in(E0) / sin(alpha) + S_out(K E0) / (sin b1 sin b2), b1 = 80, b2 = 75 degrees.
+  // He stopping in C and Si from Ziegler's 1977 helium fit (coefficients of
+  // shared/data/stopping/helium_coefficients.csv, evaluated by hand):
+  //   E = 3100 keV:  C 20.9243, Si 38.2795 eV/(1e15 at/cm2) -> SiC (1:1, 9.64e22 at/cm3)
+  //                  (20.9243 + 38.2795) / 2 x 9.64 = 285.362 keV/micron;
+  //   E = 792.840 keV: C 37.7216, Si 67.6801 -> 508.036 keV/micron.
+  // [S] = 0.255755 x 285.362 / 0.984808 + 508.036 / (0.984808 x 0.965926) = 608.18 keV/micron
+  // = 0.60818 keV/nm; tolerance 0.2 % for the 1 nm difference quotient.
+  EXPECT_NEAR(Value(0, 36), 0.60818, 0.60818 * 0.002);
+}
+
+TEST_F(DepthResolution, NuclearReactionDetectsTheQValueEnergy) {
+  params().Edit1_z1 = "1";
+  params().Edit1_m1 = "2";
+  params().Edit1_z2 = "1";
+  params().Edit1_m2 = "1";
+  params().Edit1_qm = "2.722";
+  params().Edit1_e0 = "1000";
+  params().Edit1_thr = "100";
+  params().Edit1_chargestate_in = "1";
+  params().Edit1_chargestate_out = "1";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  // 12C(d,p)13C at E = 1 MeV, 165 deg: a = sqrt(1) sqrt(2) / 14 cos165 = -0.0975748,
+  // b = (1 - 3/14) + (1 - 1/14) 2.722 = 3.3132857, E3 = (a + sqrt(a^2 + b))^2 = 2.9766027 MeV.
+  EXPECT_NEAR(Value(0, 39), 2976.6027, 1e-3);
+  // Deeper, the protons come from a slower deuteron and lose energy on the way out.
+  EXPECT_LT(Value(5, 39), Value(0, 39));
+}
+
+// --- Steps and stop conditions ------------------------------------------------------------
+
+TEST_F(DepthResolution, StepEndsExactlyOnALayerBoundaryThenGoesOnNominally) {
+  params().richedit1 =
+      "A=1200\nn=9.64e22\nc,1\nsi,1\nA=200\nn=9.64e22\nc,1\nsi,1\nS=\nn=5e22\nsi,1\n";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  // 120 nm, then a 20 nm layer (thinner than the 50 nm step), then the substrate.
+  const double expected[] = {0.0, 50.0, 100.0, 120.0, 140.0, 190.0, 240.0};
+  for (int r = 0; r < 7; ++r)
+    EXPECT_NEAR(Value(r, 1), expected[r], 1e-9) << "row " << r;
+}
+
+TEST_F(DepthResolution, ThinSampleClosesWithTheSampleThickness) {
+  params().richedit1 = "A=1000\nn=9.64e22\nc,1\nsi,1\n";  // 100 nm, no substrate
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().RowCount, 3);  // 0, 50 and 100 nm
+  EXPECT_TRUE(EndsWith(results().mainReport,
+                       "the max. probing depth = 100 nm\r\n"
+                       "The calculation was finished: sample thickness!!!\r\n"));
+}
+
+TEST_F(DepthResolution, MaximumDepthReachedExactly) {
+  params().Edit1_depthmax = "0.3";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().RowCount, 7);  // 0 .. 300 nm
+  EXPECT_NEAR(Value(6, 1), 300.0, 1e-9);
+  EXPECT_TRUE(EndsWith(results().mainReport,
+                       "the max. probing depth = 300 nm\r\n"
+                       "The calculation was finished: Max. depth = 0.300\r\n"));
+}
+
+TEST_F(DepthResolution, TwoHundredStepsAreTheLimit) {
+  params().Edit1_x = "0.001";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().RowCount, 200);
+  EXPECT_NEAR(Value(199, 1), 199.0, 1e-9);
+  EXPECT_TRUE(EndsWith(results().mainReport,
+                       "The calculation was finished: the number of sublayers reaches the limit "
+                       "(200)\r\n"));
+  // Headers (7 lines) and one line per row.
+  EXPECT_EQ(Lines(results().mainReport).size(), 7U + 200U + 1U);
+}
+
+TEST_F(DepthResolution, FirstStepBelowTheThresholdStillSaysWhy) {
+  // K E0 = 792.8 keV at the surface, about 762 keV one step deeper: below 780 keV.
+  params().Edit1_thr = "780";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().RowCount, 0);
+  EXPECT_TRUE(EndsWith(results().mainReport,
+                       "the max. probing depth = 0 nm\r\nThe calculation was finished: e < thr  "
+                       "\r\n"));
+}
+
+TEST_F(DepthResolution, AnErrorStopsTheRowsAndClosesWithItsReason) {
+  // Detector resolution 0.4 E - 300 keV: positive at the surface (792.8 keV) and one step
+  // deeper (762 keV), zero or less from about 750 keV down.
+  params().Edit1_detres0 = "-300";
+  params().Edit1_detres1 = "0.4";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().RowCount, 2);
+  EXPECT_DOUBLE_EQ(Value(2, 1), 0.0);
+  EXPECT_EQ(run_.ErrorCode, 6);
+  EXPECT_TRUE(EndsWith(results().mainReport,
+                       "The calculation was finished: The detector resolution reaches 0 !\r\n"));
+  EXPECT_EQ(Lines(results().mainReport).size(), 7U + 2U + 2U);
+}
+
+// --- Contributions seen through whole runs -------------------------------------------------
+
+void AllOptionsOff(ParameterSet& p) {
+  p.CheckBeam = p.CheckGeo = p.CheckStraggling = p.CheckMS = p.CheckDoppler = p.CheckDet = false;
+  p.CheckChu = p.CheckYang = p.Checktschalar = false;
+}
+
+TEST_F(DepthResolution, NoEnergySpreadAtAll) {
+  AllOptionsOff(params());
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  ASSERT_GT(results().RowCount, 5);
+  for (int r = 0; r < results().RowCount; ++r) {
+    for (int v : {3, 7, 8, 9, 10, 11, 12, 13, 26}) {
+      EXPECT_DOUBLE_EQ(Value(r, v), 0.0) << "row " << r << " value " << v;
+    }
+  }
+}
+
+TEST_F(DepthResolution, DetectorAloneGivesItsResolutionAtEveryDepth) {
+  AllOptionsOff(params());
+  params().CheckDet = true;  // a0 = 16 keV, a1 = 0
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  for (int r = 0; r < results().RowCount; ++r)
+    EXPECT_NEAR(Value(r, 3), 16.0, 1e-9);
+}
+
+TEST_F(DepthResolution, TransmissionResolutionIsAWidthEvenWhereEnergyRisesWithDepth) {
+  params().RadioButton5 = true;  // IBM
+  params().RadioButton6 = false;
+  params().Edit1_th = "30";
+  params().Edit1_target = "si";
+  params().Edit1_mt = "28";
+  params().richedit1 = "A=5000\nn=5e22\nsi,1\n";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().mainReport.rfind("TRANSMISSION GEOMETRY\r\n", 0), 0U);
+  // A reaction deeper in the foil leaves less foil for the emitted ion: E_det rises.
+  EXPECT_LT(Value(1, 36), 0.0);
+  EXPECT_NEAR(Value(1, 2), Value(1, 3) / -Value(1, 36), 1e-9);
+}
+
+// --- Early returns -----------------------------------------------------------------------
+
+TEST_F(DepthResolution, BeamBelowThresholdWritesNothing) {
+  params().Edit1_e0 = "100";  // threshold 150 keV
+  EXPECT_EQ(Run(), RunOutcome::kBelowThreshold);
+  EXPECT_TRUE(results().mainReport.empty());
+  EXPECT_EQ(results().RowCount, 0);
+  EXPECT_DOUBLE_EQ(params().a, 80.0);
+  EXPECT_DOUBLE_EQ(params().th, 165.0);
+  EXPECT_DOUBLE_EQ(params().asb, 0.0458);
+}
+
+TEST_F(DepthResolution, NoBackscatteringFromALighterTargetWritesNoHeaders) {
+  params().Edit1_target = "h";
+  params().Edit1_mt = "1";
+  EXPECT_EQ(Run(), RunOutcome::kKinematicGate);
+  EXPECT_TRUE(results().mainReport.empty());
+  EXPECT_DOUBLE_EQ(params().a, 80.0);
+}
+
+TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
+  params().Edit1_x = "0";
+  EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
+  ASSERT_EQ(runMessages_.size(), 1U);
+  EXPECT_EQ(runMessages_[0], "iteration step is not well defined");
+}
+
+// --- Runs side by side -------------------------------------------------------------------
+
+TEST_F(DepthResolution, RunsOnTwoThreadsEqualRunsOneAfterTheOther) {
+  Button5Click(session());
+  RunRequest a;
+  RunRequest b;
+  b.alphaDeg = 60.0;
+  b.thetaDeg = 170.0;
+  b.e0 = 2000.0;
+  {
+    RunState scratch;
+    CollectingSink sink;
+    SetUpCalculation(session(), a, scratch, sink);
+    SetUpCalculation(session(), b, scratch, sink);
+  }
+  const Session& s = session();
+  auto runOnce = [&s](const RunRequest& request, RunResults& out) {
+    RunState run;
+    CollectingSink sink;
+    RunResolution(s, request, run, out, sink);
+  };
+  auto serialA = std::make_unique<RunResults>();
+  auto serialB = std::make_unique<RunResults>();
+  runOnce(a, *serialA);
+  runOnce(b, *serialB);
+  ASSERT_NE(serialA->mainReport, serialB->mainReport);
+
+  for (int repeat = 0; repeat < 3; ++repeat) {
+    auto parallelA = std::make_unique<RunResults>();
+    auto parallelB = std::make_unique<RunResults>();
+    std::thread ta(runOnce, std::cref(a), std::ref(*parallelA));
+    std::thread tb(runOnce, std::cref(b), std::ref(*parallelB));
+    ta.join();
+    tb.join();
+    EXPECT_EQ(parallelA->mainReport, serialA->mainReport);
+    EXPECT_EQ(parallelB->mainReport, serialB->mainReport);
+    EXPECT_EQ(parallelA->detailReport, serialA->detailReport);
+    EXPECT_EQ(parallelB->RowCount, serialB->RowCount);
+    for (int r = 0; r < kResolutionRows; ++r) {
+      ASSERT_EQ(parallelA->table.row(r), serialA->table.row(r)) << "row " << r;
+      ASSERT_EQ(parallelB->table.row(r), serialB->table.row(r)) << "row " << r;
+    }
+  }
+}
+
+// --- The menu entry ------------------------------------------------------------------------
+
+TEST_F(DepthResolution, MenuEntryLeavesItsReportsForSavingAsTwoFiles) {
+  Button5Click(session());
+  depthandenergyresolution1Click(session());
+  EXPECT_EQ(session().CalcMode, 'D');
+  EXPECT_EQ(session().SpectrumFlag, 'W');
+  EXPECT_EQ(session().OutputLog, session().results.mainReport);
+  ASSERT_FALSE(session().results.detailReport.empty());
+  testing::TempDir dir;
+  SaveResults(session(), dir / "out.txt");
+  EXPECT_EQ(testing::ReadFile(dir / "out_1.dat"), session().OutputLog);
+  EXPECT_EQ(testing::ReadFile(dir / "out_2.dat"), session().results.detailReport);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(DepthResolution, MenuEntryBelowThresholdClearsTheOldReportAndSaysWhy) {
+  Button5Click(session());
+  depthandenergyresolution1Click(session());
+  ASSERT_FALSE(session().OutputLog.empty());
+  params().Edit1_e0 = "100";
+  Button5Click(session());
+  depthandenergyresolution1Click(session());
+  EXPECT_TRUE(session().OutputLog.empty());
+  ASSERT_EQ(messages().size(), 1U);
+  EXPECT_NE(messages()[0].find("threshold"), std::string::npos);
+}
+
+TEST_F(DepthResolution, AbsorberFoilLowersTheDetectedEnergy) {
+  params().RichEdit2 = "A=10000\nn=9.6e22\nc,10\nh,8\no,4\n";  // 1 micron of Mylar
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  ASSERT_GT(results().RowCount, 3);
+  // The foil takes energy from the particle leaving the sample and widens its spread.
+  EXPECT_LT(Value(0, 39), 792.84);
+  EXPECT_GT(Value(0, 3), 16.0);
+  EXPECT_TRUE(std::isfinite(Value(3, 2)));
+}
+
+}  // namespace
+}  // namespace dodavev
