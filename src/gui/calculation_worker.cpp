@@ -20,9 +20,11 @@ CalculationWorker::~CalculationWorker() {
 bool CalculationWorker::Start(const QString& caption, std::unique_ptr<Session> run, Task task) {
   if (thread_.joinable() || !run || !task) return false;
   run_ = std::move(run);
-  control_ = std::make_unique<RunControl>([this](std::string_view what, int done, int total) {
-    emit progress(ToQt(what), done, total);
-  });
+  control_ = std::make_unique<RunControl>(
+      [this](std::string_view what, std::string_view unit, int done, int total) {
+        Q_EMIT progress(ToQt(what), ToQt(unit), done, total);
+      });
+  run_->scan.observer = control_.get();
   Session* session = run_.get();
   RunControl* control = control_.get();
   thread_ = std::thread([this, caption, session, control, task = std::move(task)] {
@@ -36,7 +38,7 @@ bool CalculationWorker::Start(const QString& caption, std::unique_ptr<Session> r
     } catch (...) {
       session->messages.Show("the calculation \"" + FromQt(caption) + "\" stopped");
     }
-    emit finished(caption, control->StopRequested());
+    Q_EMIT finished(caption, control->StopRequested());
   });
   return true;
 }
@@ -47,6 +49,7 @@ void CalculationWorker::RequestStop() {
 
 std::unique_ptr<Session> CalculationWorker::Join() {
   if (thread_.joinable()) thread_.join();
+  if (run_) run_->scan.observer = nullptr;
   control_.reset();
   return std::move(run_);
 }

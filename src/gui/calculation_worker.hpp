@@ -13,23 +13,27 @@
 #include <string_view>
 #include <thread>
 
+#include "studies/parallel_scan.hpp"
+
 namespace dodavev {
 
 struct Session;
 
 // What a running calculation may ask: whether "Stop" was pressed (a scan then ends after
-// its current geometry or energy, keeping what it has), and where to report how far it is.
-class RunControl {
+// its current geometry or energy, keeping what it has), and where to report how far it
+// is. The studies' scans see it as their ScanObserver.
+class RunControl final : public ScanObserver {
  public:
-  using ProgressSink = std::function<void(std::string_view what, int done, int total)>;
+  using ProgressSink =
+      std::function<void(std::string_view what, std::string_view unit, int done, int total)>;
 
   explicit RunControl(ProgressSink progress = {}) : progress_(std::move(progress)) {}
 
-  bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
   void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
-  // "optimization", 120, 1600: 120 of 1600 geometries done.
-  void Progress(std::string_view what, int done, int total) const {
-    if (progress_) progress_(what, done, total);
+  // "optimization", "geometries", 120, 1600: 120 of 1600 geometries done.
+  void Progress(const ScanProgress& p) override {
+    if (progress_) progress_(p.what, p.unit, p.done, p.total);
   }
 
  private:
@@ -55,8 +59,8 @@ class CalculationWorker final : public QObject {
   // After `finished`: waits for the thread's end and hands back the run's session.
   std::unique_ptr<Session> Join();
 
- signals:
-  void progress(const QString& what, int done, int total);
+ Q_SIGNALS:
+  void progress(const QString& what, const QString& unit, int done, int total);
   void finished(const QString& caption, bool stopped);
 
  private:
@@ -66,13 +70,14 @@ class CalculationWorker final : public QObject {
 };
 
 // A copy of the window's session for a run: every input, table and result, and the same
-// message sink (which must accept messages from any thread).
+// message sink (which must accept messages from any thread). The copy's scans report to
+// the worker, not to whoever watches the window's session.
 std::unique_ptr<Session> CopySessionForRun(const Session& session);
 
 // Takes everything a run may have changed or produced back into the window's session: the
 // numeric parameters, layer structures, loaded data, reports, result tables, spectra and
-// mode characters. Every member of Session except its message sink is moved; a member
-// added to Session must be added here.
+// mode characters. Every member of Session except its message sink and its scan settings
+// (the window's own) is moved; a member added to Session must be added here.
 void AdoptRunSession(Session& window, Session&& run);
 
 }  // namespace dodavev

@@ -27,7 +27,7 @@ class ImportPanelDialog final : public QDialog {
   ImportPanel Inputs() const;
   void SetFileName(const QString& name);
 
- signals:
+ Q_SIGNALS:
   void browseRequested();  // "browse"
   void okRequested();      // "OK": the owner adds the entry and closes the panel
 

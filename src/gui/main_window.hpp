@@ -25,6 +25,7 @@ namespace dodavev {
 struct Session;
 class FileChooser;
 class RegistryPages;
+class TForm_drawing;
 class WindowMessageSink;
 
 class TDVornex final : public QMainWindow {
@@ -37,6 +38,8 @@ class TDVornex final : public QMainWindow {
 
   Session& session() { return session_; }
   RegistryPages& registry() { return *registry_; }
+  // The drawing window, once a "View" button has opened it.
+  TForm_drawing* drawingWindow() const { return drawing_; }
   // Replaces the file dialogs (tests choose their files without a dialog).
   void SetFileChooser(std::unique_ptr<FileChooser> chooser);
 
@@ -84,7 +87,7 @@ class TDVornex final : public QMainWindow {
   void AboutVornex1Click();
   void Button20Click();
 
- signals:
+ Q_SIGNALS:
   // A calculation run ended and its results are in the session.
   void calculationFinished(const QString& caption, bool stopped);
 
@@ -102,16 +105,18 @@ class TDVornex final : public QMainWindow {
   void ShowOutput(const QString& caption);
   void SetRunning(bool running, const QString& caption = {});
   void OnRunFinished(const QString& caption, bool stopped);
-  void OnProgress(const QString& what, int done, int total);
+  void OnProgress(const QString& what, const QString& unit, int done, int total);
   void ReactionFieldLeft();
   void GeometryFieldLeft();
   void ShowHint(const QString& text);
+  void ShowDrawingWindow();
 
   Session& session_;
   WindowMessageSink& sink_;
   std::unique_ptr<FileChooser> chooser_;
   RegistryPages* registry_ = nullptr;
   CalculationWorker* worker_ = nullptr;
+  TForm_drawing* drawing_ = nullptr;  // made when first shown
 
   QWidget* pagesPanel_ = nullptr;
   QTabWidget* pages_ = nullptr;

@@ -17,6 +17,7 @@
 #include "app/parameter_actions.hpp"
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
+#include "gui/drawing_window.hpp"
 #include "gui/file_chooser.hpp"
 #include "gui/input_bindings.hpp"
 #include "gui/main_window.hpp"
@@ -276,6 +277,8 @@ void TDVornex::SetRunning(bool running, const QString& caption) {
   // The run works on a copy of the inputs: nothing that changes them, nor a second run,
   // may start until its results are back.
   pagesPanel_->setEnabled(!running);
+  // The charts of the previous results would change under the drawing window's feet.
+  if (running && drawing_ != nullptr) drawing_->hide();
   files_->setEnabled(!running);
   calculations_->setEnabled(!running);
   parameters_->setEnabled(!running);
@@ -290,10 +293,12 @@ void TDVornex::SetRunning(bool running, const QString& caption) {
   stop_->setVisible(running);
 }
 
-void TDVornex::OnProgress(const QString& what, int done, int total) {
+void TDVornex::OnProgress(const QString& what, const QString& unit, int done, int total) {
   if (!worker_->running()) return;
   if (stop_->isEnabled()) {
-    progressLabel_->setText(QStringLiteral("%1: %2/%3").arg(what).arg(done).arg(total));
+    // "optimization: 120/1600 geometries"
+    progressLabel_->setText(
+        QStringLiteral("%1: %2/%3 %4").arg(what).arg(done).arg(total).arg(unit).trimmed());
   }
   if (total > 0) {
     progressBar_->setRange(0, total);
@@ -308,7 +313,7 @@ void TDVornex::OnRunFinished(const QString& caption, bool stopped) {
   ShowSession();
   ShowOutput(caption);
   if (stopped) statusBar()->showMessage(caption + QStringLiteral(": stopped"), 5000);
-  emit calculationFinished(caption, stopped);
+  Q_EMIT calculationFinished(caption, stopped);
 }
 
 // ---- Output panel --------------------------------------------------------------------------
@@ -350,11 +355,19 @@ void TDVornex::Button13Click() {
 }
 
 void TDVornex::Button12Click() {
-  // The drawing window is not part of this build yet; the button stays disabled.
+  ShowDrawingWindow();
 }
 
 void TDVornex::Button14Click() {
   session_.SpectrumFlag = 'S';
+  ShowDrawingWindow();
+}
+
+void TDVornex::ShowDrawingWindow() {
+  if (drawing_ == nullptr) {
+    drawing_ = new TForm_drawing(session_, this);
+  }
+  drawing_->Activate();
 }
 
 // ---- About -----------------------------------------------------------------------------------
