@@ -216,8 +216,10 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
     }
     const SrimFileRows file = ReadSrimRows(content);
     if (!file.beginsWithE) {
-      messages.Show("SRIM table does not begin with \"E\": " + parsed->path +
-                    "\r\nThis and the following stopping tables are not loaded.");
+      messages.Show(
+          "SRIM table does not begin with \"E\"; it and the stopping tables after it are not "
+          "loaded: " +
+          parsed->path);
       break;
     }
     if (file.truncated) {
