@@ -191,7 +191,7 @@ std::vector<ChartSetKind> ChartSetsFor(const Session& session) {
   using K = ChartSetKind;
   switch (session.CalcMode) {
     case 'D':
-      if (session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') return {K::Spectrum};
+      if (session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') return {K::SpectrumChart};
       return {K::DepthResolution, K::EnergyResolution};
     case 'O':
       if (std::abs(session.params.theta_min - session.params.theta_max) < kZeroTolerance)
@@ -211,7 +211,7 @@ std::vector<ChartSetKind> ChartSetsFor(const Session& session) {
 Chart BuildChartSet(const Session& session, ChartSetKind kind) {
   Chart chart = ResetChart(session.parameterFileName);
   switch (kind) {
-    case ChartSetKind::Spectrum:
+    case ChartSetKind::SpectrumChart:
       DrawSpectrum(chart, session);
       break;
     case ChartSetKind::DepthResolution:
@@ -275,7 +275,7 @@ Chart BuildChartSet(const Session& session, ChartSetKind kind) {
 
 std::string_view ChartSetShortName(ChartSetKind kind) {
   switch (kind) {
-    case ChartSetKind::Spectrum:
+    case ChartSetKind::SpectrumChart:
       return "spectrum";
     case ChartSetKind::DepthResolution:
       return "depth-resolution";

@@ -13,7 +13,7 @@ namespace dodavev {
 struct Session;
 
 enum class ChartSetKind {
-  Spectrum,
+  SpectrumChart,
   DepthResolution,
   EnergyResolution,
   AlphaScan,
