@@ -55,7 +55,11 @@ QButtonGroup* AddRadioPair(QFormLayout* form, const QString& caption, const char
   auto* group = new QButtonGroup(row);
   group->addButton(first);
   group->addButton(second);
-  form->addRow(caption, row);
+  if (caption.isEmpty()) {
+    form->addRow(row);
+  } else {
+    form->addRow(caption, row);
+  }
   return group;
 }
 

@@ -189,6 +189,10 @@ void TDVornex::BuildCentralArea() {
   pages_->addTab(Scrolled(registry_->crossSectionPage()), QStringLiteral("Cross sections"));
   pages_->addTab(Scrolled(BuildSimulationPage()), QStringLiteral("Simulation"));
   pagesBox->addWidget(pages_, 1);
+  // The page in front is part of what the session shows ("OK" brings "Detection" or
+  // "Sample" to the front); the user's own choice is kept there too.
+  connect(pages_, &QTabWidget::currentChanged, this,
+          [this](int index) { session_.activePage = FromQt(pages_->tabText(index)); });
   auto* okRow = new QHBoxLayout;
   okRow->addStretch(1);
   QPushButton* ok = ui::MakeButton("Button5", QStringLiteral("OK"));

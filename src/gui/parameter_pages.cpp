@@ -1,6 +1,5 @@
 #include "gui/parameter_pages.hpp"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -19,18 +18,46 @@ using ui::MakeButton;
 using ui::MakeCheck;
 using ui::MakeLayerText;
 
-// A page: group boxes in a grid, packed to the top left so that they keep their natural
-// size on a large window.
+// A page: columns of group boxes, packed to the top left so that the groups keep their
+// natural size on a large window; a column may hold a group that grows (a layer text).
 struct Page {
-  Page() : widget(new QWidget), grid(new QGridLayout(widget)) {
-    grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  Page() : widget(new QWidget), columns(new QHBoxLayout(widget)) {}
+  ~Page() {
+    for (QVBoxLayout* column : stacks) {
+      if (!grows.contains(column)) column->addStretch(1);
+    }
+    columns->addStretch(1);
   }
-  void Add(QWidget* w, int row, int column, int rowSpan = 1, int columnSpan = 1) {
-    grid->addWidget(w, row, column, rowSpan, columnSpan, Qt::AlignTop);
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
+
+  void Add(QWidget* w, int column, bool grow = false) {
+    while (stacks.size() <= column) {
+      auto* stack = new QVBoxLayout;
+      columns->addLayout(stack, 0);
+      stacks.push_back(stack);
+    }
+    stacks[column]->addWidget(w, grow ? 1 : 0);
+    if (grow) {
+      grows.push_back(stacks[column]);
+      columns->setStretchFactor(stacks[column], 3);
+    }
   }
   QWidget* widget;
-  QGridLayout* grid;
+  QHBoxLayout* columns;
+  QList<QVBoxLayout*> stacks;
+  QList<QVBoxLayout*> grows;
 };
+
+// An "OK" button at the right end of a panel.
+QWidget* OkRow(const char* name) {
+  auto* row = new QWidget;
+  auto* box = new QHBoxLayout(row);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->addStretch(1);
+  box->addWidget(MakeButton(name, QStringLiteral("OK")));
+  return row;
+}
 
 QLabel* Note(const QString& text) {
   auto* label = new QLabel(text);
@@ -44,13 +71,13 @@ QLabel* Note(const QString& text) {
 QWidget* BuildBeamPage() {
   Page page;
   QFormLayout* ion = nullptr;
-  page.Add(FormGroup(QStringLiteral("Incident ion"), &ion), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Incident ion"), &ion), 0);
   AddEdit(ion, "Edit1_z1", QStringLiteral("Atomic number"));
   AddEdit(ion, "Edit1_m1", QStringLiteral("Mass number"));
   AddEdit(ion, "Edit1_chargestate_in", QStringLiteral("Charge state"));
 
   QFormLayout* beam = nullptr;
-  page.Add(FormGroup(QStringLiteral("Beam"), &beam), 1, 0);
+  page.Add(FormGroup(QStringLiteral("Beam"), &beam), 0);
   AddEdit(beam, "Edit1_e0", QStringLiteral("Energy [keV]"));
   AddEdit(beam, "Edit1_a", QStringLiteral("Incident angle, beam to sample surface [deg]"));
   AddEdit(beam, "Edit1_q1", QStringLiteral("Dose [microC]"));
@@ -58,7 +85,7 @@ QWidget* BuildBeamPage() {
   AddEdit(beam, "Edit1_asb", QStringLiteral("Angular spread of the beam [deg]"));
 
   QFormLayout* slit = nullptr;
-  page.Add(FormGroup(QStringLiteral("Shape of the slit"), &slit), 0, 1);
+  page.Add(FormGroup(QStringLiteral("Shape of the slit"), &slit), 1);
   AddRadioPair(slit, QString(), "RadioButton1", QStringLiteral("Circular"), "RadioButton2",
                QStringLiteral("Rectangular"));
   AddEdit(slit, "Edit1_diam", QStringLiteral("Diameter [mm]"), "Label28");
@@ -70,7 +97,7 @@ QWidget* BuildBeamPage() {
 QWidget* BuildSamplePage() {
   Page page;
   QFormLayout* sample = nullptr;
-  page.Add(FormGroup(QStringLiteral("Sample"), &sample), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Sample"), &sample), 0);
   AddEdit(sample, "Edit1_temperature", QStringLiteral("Sample temperature [K]"));
   AddEdit(sample, "Edit1_monothick",
           QStringLiteral("Thickness of a monolayer [at/cm2]\n(0 for an amorphous sample)"));
@@ -92,27 +119,27 @@ QWidget* BuildSamplePage() {
                           "element (Si, C13, #Si for the natural mixture). A last section "
                           "\"S=\" is the substrate.")));
   layers->setMinimumWidth(layers->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48);
-  page.Add(layers, 0, 1, 2, 1);
+  page.Add(layers, 1, true);
   return page.widget;
 }
 
 QWidget* BuildDetectionPage() {
   Page page;
   QFormLayout* ion = nullptr;
-  page.Add(FormGroup(QStringLiteral("Emitted (detected) ion"), &ion), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Emitted (detected) ion"), &ion), 0);
   AddEdit(ion, "Edit1_z2", QStringLiteral("Atomic number"));
   AddEdit(ion, "Edit1_m2", QStringLiteral("Mass number"));
   AddEdit(ion, "Edit1_chargestate_out", QStringLiteral("Charge state"));
 
   QFormLayout* geometry = nullptr;
-  page.Add(FormGroup(QStringLiteral("Detection geometry"), &geometry), 1, 0);
+  page.Add(FormGroup(QStringLiteral("Detection geometry"), &geometry), 0);
   AddEdit(geometry, "Edit1_th", QStringLiteral("Scattering angle [deg]"));
   AddEdit(geometry, "Edit1_d", QStringLiteral("Detector - target distance [mm]"));
   AddRadioPair(geometry, QStringLiteral("Position of the detector"), "RadioButton5",
                QStringLiteral("IBM"), "RadioButton6", QStringLiteral("CORNELL"));
 
   QFormLayout* diaphragm = nullptr;
-  page.Add(FormGroup(QStringLiteral("Detector diaphragm"), &diaphragm), 2, 0);
+  page.Add(FormGroup(QStringLiteral("Detector diaphragm"), &diaphragm), 0);
   AddRadioPair(diaphragm, QString(), "RadioButton3", QStringLiteral("Circular"), "RadioButton4",
                QStringLiteral("Rectangular"));
   AddEdit(diaphragm, "Edit1_detdia", QStringLiteral("Diameter [mm]"), "Label13");
@@ -139,7 +166,7 @@ QWidget* BuildDetectionPage() {
        {"Edit1_detres0", "Edit1_detres1", "Edit1_detres2", "Edit1_detres3", "Edit1_detres4"}) {
     AddEdit(resolution, name, QStringLiteral("a") + QLatin1Char(name[12]));
   }
-  resolution->addRow(MakeButton("Button10", QStringLiteral("OK")));
+  resolution->addRow(OkRow("Button10"));
   panel3->hide();
   detectorBox->addWidget(panel3);
 
@@ -148,10 +175,10 @@ QWidget* BuildDetectionPage() {
   panel14->setObjectName(QStringLiteral("Panel14"));
   AddEdit(calibration, "Edit1_detkevch", QStringLiteral("keV/ch"));
   AddEdit(calibration, "Edit1_dete0", QStringLiteral("E0 [keV]"));
-  calibration->addRow(MakeButton("Button11", QStringLiteral("OK")));
+  calibration->addRow(OkRow("Button11"));
   panel14->hide();
   detectorBox->addWidget(panel14);
-  page.Add(detector, 0, 1);
+  page.Add(detector, 1);
 
   auto* absorber = new QGroupBox(QStringLiteral("Absorber foil"));
   auto* absorberBox = new QVBoxLayout(absorber);
@@ -170,14 +197,14 @@ QWidget* BuildDetectionPage() {
   buttons->addWidget(MakeButton("Button9", QStringLiteral("Save absorbens")));
   buttons->addStretch(1);
   absorberBox->addLayout(buttons);
-  page.Add(absorber, 1, 1, 2, 1);
+  page.Add(absorber, 2, true);
   return page.widget;
 }
 
 QWidget* BuildReactionsPage() {
   Page page;
   QFormLayout* reaction = nullptr;
-  page.Add(FormGroup(QStringLiteral("Reaction"), &reaction), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Reaction"), &reaction), 0);
   AddEdit(reaction, "Edit1_target", QStringLiteral("Symbol of the target element"));
   AddEdit(reaction, "Edit1_mt", QStringLiteral("Its mass number"));
   AddEdit(reaction, "Edit1_c3", QStringLiteral("Isotopic abundance"));
@@ -187,7 +214,7 @@ QWidget* BuildReactionsPage() {
   AddValueLabel(reaction, "Label_iba", QStringLiteral("Analysis"));
 
   QFormLayout* resonance = nullptr;
-  page.Add(FormGroup(QStringLiteral("Resonance and excitation curve"), &resonance), 0, 1);
+  page.Add(FormGroup(QStringLiteral("Resonance and excitation curve"), &resonance), 1);
   AddEdit(resonance, "Edit1_er", QStringLiteral("Resonance energy [keV]"));
   AddEdit(resonance, "Edit1_fwhm", QStringLiteral("Resonance width [keV]"));
   AddEdit(resonance, "Edit1_rezmin", QStringLiteral("Minimum energy [keV]"));
@@ -195,7 +222,7 @@ QWidget* BuildReactionsPage() {
   AddEdit(resonance, "Edit1_estep", QStringLiteral("Energy step [keV]"));
 
   QFormLayout* depth = nullptr;
-  page.Add(FormGroup(QStringLiteral("Depth steps"), &depth), 1, 0);
+  page.Add(FormGroup(QStringLiteral("Depth steps"), &depth), 0);
   AddEdit(depth, "Edit1_x", QStringLiteral("Iteration step [micron]"));
   AddEdit(depth, "Edit1_depthmax", QStringLiteral("Max. depth [micron]"));
   AddEdit(depth, "Edit1_thr", QStringLiteral("Threshold energy [keV]"));
@@ -220,12 +247,12 @@ QWidget* BuildOptionsPage() {
   masterBox->addWidget(MakeCheck("CheckMS", QStringLiteral("Multiple scattering ")));
   masterBox->addWidget(MakeCheck("CheckDoppler", QStringLiteral("Doppler effect")));
   masterBox->addWidget(MakeCheck("CheckDet", QStringLiteral("Energy spread of the detector")));
-  page.Add(masters, 0, 0, 2, 1);
+  page.Add(masters, 0);
 
   auto* corrections = new QGroupBox(QStringLiteral("Corrections"));
   auto* correctionBox = new QVBoxLayout(corrections);
   correctionBox->addWidget(MakeCheck("Checktschalar", QStringLiteral("Stopping correction")));
-  page.Add(corrections, 0, 1);
+  page.Add(corrections, 1);
 
   auto* spectrograph =
       new QGroupBox(QStringLiteral("Kinematic correction for magnetic spectrograph"));
@@ -233,21 +260,21 @@ QWidget* BuildOptionsPage() {
   spectrographBox->addWidget(
       MakeCheck("CheckKinematic", QStringLiteral("in the scattering plane")));
   spectrographBox->addWidget(MakeCheck("CheckKinematic2", QStringLiteral("perpendicular plane")));
-  page.Add(spectrograph, 1, 1);
+  page.Add(spectrograph, 1);
   return page.widget;
 }
 
 QWidget* BuildOptimisationPage() {
   Page page;
   QFormLayout* angles = nullptr;
-  page.Add(FormGroup(QStringLiteral("Angles"), &angles), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Angles"), &angles), 0);
   AddEdit(angles, "Edit1_theta_min", QStringLiteral("Theta min. [deg]"));
   AddEdit(angles, "Edit1_theta_max", QStringLiteral("Theta max. [deg]"));
   AddEdit(angles, "Edit1_Alfa_min", QStringLiteral("Alfa min. [deg]"));
   AddEdit(angles, "Edit1_step_deg", QStringLiteral("Step  [deg]"));
 
   QFormLayout* depths = nullptr;
-  page.Add(FormGroup(QStringLiteral("Depth (multipled by iteration step)"), &depths), 0, 1);
+  page.Add(FormGroup(QStringLiteral("Depth (multipled by iteration step)"), &depths), 1);
   AddEdit(depths, "Edit1_dex1", QStringLiteral("x1"));
   AddEdit(depths, "Edit1_dex2", QStringLiteral("x2"));
   AddEdit(depths, "Edit1_dex3", QStringLiteral("x3"));
@@ -258,7 +285,7 @@ QWidget* BuildOptimisationPage() {
 QWidget* BuildSimulationPage() {
   Page page;
   QFormLayout* simulation = nullptr;
-  page.Add(FormGroup(QStringLiteral("Spectrum simulation"), &simulation), 0, 0);
+  page.Add(FormGroup(QStringLiteral("Spectrum simulation"), &simulation), 0);
   AddEdit(simulation, "Edit1_itlength", QStringLiteral("iteration length for simulation [at/cm2]"));
   auto* row = new QWidget;
   auto* rowBox = new QHBoxLayout(row);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -93,6 +94,8 @@ QWidget* RegistryPages::ListGroup(RegistryList list, const char* listName, const
   auto* entries = new QListWidget;
   entries->setObjectName(QString::fromLatin1(listName));
   entries->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Entries are fixed-width texts whose blanks count ("12C (2H ,1H )13C ").
+  entries->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   entries->setMinimumHeight(entries->fontMetrics().lineSpacing() * 5);
   entries->setMinimumWidth(entries->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60);
   if (list != RegistryList::kStopping) {
@@ -138,10 +141,11 @@ void RegistryPages::BuildCrossSectionPage() {
   crossSectionPage_ = new QWidget;
   auto* layout = new QGridLayout(crossSectionPage_);
 
-  auto* screeningRow = new QFormLayout;
-  screeningRow->addRow(QStringLiteral("Screening of the Rutherford cross section"),
-                       ChoiceBox("ComboBox1", {QStringLiteral("no screening"),
-                                               QStringLiteral("L'Ecuer screening")}));
+  auto* screeningRow = new QHBoxLayout;
+  screeningRow->addWidget(new QLabel(QStringLiteral("Screening of the Rutherford cross section")));
+  screeningRow->addWidget(ChoiceBox(
+      "ComboBox1", {QStringLiteral("no screening"), QStringLiteral("L'Ecuer screening")}));
+  screeningRow->addStretch(1);
   layout->addLayout(screeningRow, 0, 0, 1, 2);
 
   struct Group {
@@ -173,6 +177,7 @@ void RegistryPages::BuildCrossSectionPage() {
     auto* group = new QGroupBox(QString::fromLatin1(g.title));
     auto* box = new QVBoxLayout(group);
     auto* choices = new QFormLayout;
+    choices->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     QButtonGroup* pair =
         ui::AddRadioPair(choices, QString(), g.first, QString::fromLatin1(g.firstText), g.second,
                          QString::fromLatin1(g.secondText));
