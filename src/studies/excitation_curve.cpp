@@ -1,0 +1,220 @@
+#include "studies/excitation_curve.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "app/calculations.hpp"
+#include "app/session.hpp"
+#include "engine/resolution.hpp"
+#include "engine/resolution_report.hpp"
+#include "engine/setup.hpp"
+#include "studies/resonance_yield.hpp"
+
+namespace dodavev {
+namespace {
+
+// Energies closer than this are equal.
+constexpr double kTolerance = 2e-10;
+
+// Resolution-table values that become columns 3..10: Doppler, beam energy spread, beam
+// angular spread, straggling, multiple scattering in, the beam's total spread at the
+// reaction depth, that total with the resonance width, depth resolution.
+constexpr std::array<int, 8> kColumnValues{26, 7, 8, 10, 11, 12, 3, 2};
+
+// " %8.1f", with a number that has no finite value written as such, not as a NaN.
+void AppendNumber(std::string& out, double v) {
+  char buf[64];
+  if (std::isnan(v)) {
+    std::snprintf(buf, sizeof buf, " %8s", "n/a");
+  } else {
+    std::snprintf(buf, sizeof buf, " %*.*f", 8, 1, v);
+  }
+  out += buf;
+}
+
+void TakeRow(ResonanceRow& out, const ResolutionTable& table, int r) {
+  out[1] = table.at(r, 1);
+  for (std::size_t c = 0; c < kColumnValues.size(); ++c)
+    out[c + 3] = table.at(r, kColumnValues[c]);
+}
+
+// What one beam energy leaves: its table row, the geometry of its run and (for the last
+// energy) its full results.
+struct EnergyRun {
+  ResonanceRow row{};
+  char geometryKind = 'R';
+  std::unique_ptr<RunResults> results;
+};
+
+}  // namespace
+
+ExcitationPlan PlanExcitationCurve(double rezmin, double rezmax, double estep) {
+  ExcitationPlan plan;
+  if (!std::isfinite(rezmin) || !std::isfinite(rezmax) || !std::isfinite(estep)) {
+    plan.problem = "excitation curve: the energy range is not well defined";
+    return plan;
+  }
+  if (rezmax - rezmin <= -kTolerance) return plan;  // empty range: no energy
+  if (!(estep > kTolerance)) {
+    plan.problem = "excitation curve: the energy step (Energy step [keV]) must be above 0";
+    return plan;
+  }
+  const double steps = std::floor((rezmax - rezmin + kTolerance) / estep);
+  if (!(steps + 1.0 <= ResonanceTable::kRows)) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf,
+                  "excitation curve: %.0f beam energies from %g to %g keV in steps of %g keV; "
+                  "the table holds at most %d (use a larger energy step)",
+                  steps + 1.0, rezmin, rezmax, estep, ResonanceTable::kRows);
+    plan.problem = buf;
+    return plan;
+  }
+  for (int k = 0; k <= ResonanceTable::kRows; ++k) {
+    const double e0 = rezmin + k * estep;
+    if (!(rezmax - e0 > -kTolerance)) break;
+    plan.energies.push_back(e0);
+  }
+  return plan;
+}
+
+double CountsPerYield(double q1, double solidAngleMsr) {
+  return 10000.0 / 1.6 * q1 * solidAngleMsr;
+}
+
+ResonanceRow FillResonanceRow(const RunResults& results, double e0, double er,
+                              double countsPerYield) {
+  ResonanceRow out{};
+  const ResolutionTable& t = results.table;
+  const int rows = std::clamp(results.RowCount, 0, kResolutionRows);
+  out[2] = e0;
+  if (e0 - er >= -kTolerance && rows > 0) {
+    // The resonance lies at the surface.
+    if (std::fabs(e0 - er) < kTolerance) TakeRow(out, t, 0);
+    // The first printed row whose beam energy is down to Er, and the one before it.
+    int k = 0;
+    while (k < rows && t.at(k, 4) > er)
+      ++k;
+    if (k >= 1 && k < rows) {
+      const double eBefore = t.at(k - 1, 4);
+      const double eAfter = t.at(k, 4);
+      const double f = (er - eBefore) / (eAfter - eBefore);  // eAfter <= Er < eBefore
+      ResonanceRow before{};
+      ResonanceRow after{};
+      TakeRow(before, t, k - 1);
+      TakeRow(after, t, k);
+      for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10}) {
+        const auto i = static_cast<std::size_t>(c);
+        out[i] = before[i] + (after[i] - before[i]) * f;
+      }
+    }
+  }
+  double yield = 0.0;
+  for (int r = 0; r < rows; ++r)
+    yield += t.at(r, 40);
+  out[11] = yield * countsPerYield;
+  return out;
+}
+
+std::string ExcitationReport(char geometryKind, double thetaDeg, double alphaDeg, double fwhmKeV,
+                             const ResonanceTable& table, int rows) {
+  std::string out = geometryKind == 'T' ? "TRANSMISSION GEOMETRY\r\n" : "REFLECTION GEOMETRY\r\n";
+  out += "           theta = " + FormatSignificant(thetaDeg, 3, 2) +
+         "         alpha = " + FormatSignificant(alphaDeg, 3, 2) +
+         "      FWHM [keV] = " + FormatSignificant(fwhmKeV, 3, 2) + "\r\n\r\n";
+  out +=
+      "|  depth  |  E_in  |               main energy spread contributions              | "
+      "depth  |counts \r\n"
+      "|         |        |                  at the resonance energy                    |  "
+      "res.  | \r\n"
+      "|    x    |        |   dopl.   beame     beama     ss       msi     tot  tot+FWHM|    "
+      "    |\r\n"
+      "|  [nm]   | [keV]  |                            [keV]                            |  "
+      "[nm]  | \r\n";
+  const int last = std::clamp(rows, 0, ResonanceTable::kRows);
+  for (int r = 1; r <= last; ++r) {
+    for (int c = 1; c <= ResonanceTable::kValues; ++c)
+      AppendNumber(out, table.at(r, c));
+    out += "\r\n";
+  }
+  return out;
+}
+
+void RunExcitationCurve(Session& session, const ScanSettings& settings) {
+  RunRequest request;
+  request.CalcMode = 'R';
+  request.SpectrumFlag = 'R';
+  auto setupRun = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *setupRun, session.messages);
+  const char setupGeometry = setupRun->engine.GeometryKind;
+  setupRun.reset();
+
+  const ParameterSet& p = session.params;
+  StudyResults& st = session.studies;
+  st.resonance.Clear();
+  st.resonanceRows = 0;
+  session.OutputLog.clear();
+  session.results = RunResults{};
+  session.results.CalcMode = 'R';
+  session.results.SpectrumFlag = 'R';
+  session.CalcMode = 'R';
+  session.SpectrumFlag = 'R';
+
+  const ExcitationPlan plan = PlanExcitationCurve(p.rezmin, p.rezmax, p.estep);
+  if (!plan.problem.empty()) {
+    session.messages.Show(plan.problem);
+    return;
+  }
+
+  const Session& shared = session;
+  const double countsPerYield = CountsPerYield(p.q1, p.solid_angle);
+  const auto count = static_cast<int>(plan.energies.size());
+  ScanOutcome<EnergyRun> outcome = RunScan<EnergyRun>(
+      count, settings, "excitation curves for resonances", "energies", session.messages,
+      [&](int index, MessageSink& sink) {
+        const double e0 = plan.energies[static_cast<std::size_t>(index)];
+        ResonanceHooks hooks(shared, p.er, p.fwhm);
+        RunRequest r = request;
+        r.CalcMode = 'R';
+        r.SpectrumFlag = 'R';
+        r.e0 = e0;
+        r.hooks = &hooks;
+        auto run = std::make_unique<RunState>();
+        auto results = std::make_unique<RunResults>();
+        if (RunResolution(shared, r, *run, *results, sink) == RunOutcome::kBelowThreshold) {
+          sink.Show("excitation curve: beam energies below the threshold energy give no counts");
+        }
+        EnergyRun out;
+        out.row = FillResonanceRow(*results, e0, p.er, countsPerYield);
+        out.geometryKind = run->engine.GeometryKind;
+        if (index == count - 1) out.results = std::move(results);
+        return out;
+      });
+
+  // Rows in scan order, whatever order the runs ended in.
+  const int rows = static_cast<int>(outcome.results.size());
+  for (int i = 0; i < rows; ++i) {
+    const ResonanceRow& row = outcome.results[static_cast<std::size_t>(i)].row;
+    for (int c = 1; c <= ResonanceTable::kValues; ++c)
+      st.resonance.at(i + 1, c) = row[static_cast<std::size_t>(c)];
+  }
+  st.resonanceRows = rows;
+  const char geometry = rows > 0 ? outcome.results.back().geometryKind : setupGeometry;
+  session.OutputLog = ExcitationReport(geometry, p.th, p.a, p.fwhm, st.resonance, rows);
+  if (!outcome.results.empty() && outcome.results.back().results)
+    session.results = *outcome.results.back().results;
+  if (outcome.stopped) {
+    session.messages.Show("excitation curve: stopped after " + std::to_string(rows) + " of " +
+                          std::to_string(count) + " energies");
+  }
+  session.results.RowCount = rows;
+  session.results.CalcMode = 'R';
+  session.results.SpectrumFlag = 'R';
+}
+
+void exitationcurvesforresonances1Click(Session& session) {
+  RunExcitationCurve(session, session.scan);
+}
+
+}  // namespace dodavev

@@ -1,0 +1,301 @@
+#include "studies/optimisation.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "app/calculations.hpp"
+#include "app/session.hpp"
+#include "engine/resolution.hpp"
+#include "engine/setup.hpp"
+
+namespace dodavev {
+namespace {
+
+// Angles and depths closer than this are equal.
+constexpr double kTolerance = 2e-10;
+// Best resolution of a depth row that no geometry has reached yet.
+constexpr double kNotReached = 2e6;
+// A best value at or above this ends the theta-scan listing.
+constexpr double kListingLimit = 1e6;
+// Most rows of the theta-scan listing.
+constexpr int kMaxListedRows = 199;
+
+// Whether `span` is a whole number of steps (within the angle tolerance); the number of
+// steps in `count`. Spans too large to count are not whole.
+bool WholeSteps(double span, double step, double& count) {
+  count = std::round(span / step);
+  if (!std::isfinite(count) || count > 1e9) return false;
+  return std::fabs(span - count * step) < kTolerance;
+}
+
+std::string Angle(double deg) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g", deg);
+  return buf;
+}
+
+// " %8.3f", with a number that has no finite value written as such, not as a NaN.
+void AppendNumber(std::string& out, double v) {
+  char buf[64];
+  if (std::isnan(v)) {
+    std::snprintf(buf, sizeof buf, " %8s", "n/a");
+  } else {
+    std::snprintf(buf, sizeof buf, " %*.*f", 8, 3, v);
+  }
+  out += buf;
+}
+
+bool SameDepth(double depthNm, double wantedNm) {
+  // The walk's depths are sums of steps; at depths of micrometres their rounding reaches
+  // the absolute tolerance, so it grows with the depth.
+  return std::fabs(depthNm - wantedNm) < kTolerance * std::max(1.0, std::fabs(wantedNm));
+}
+
+// What one geometry leaves for the tables; the last geometry's full results become the
+// session's, as after the last run of a scan done one geometry after another.
+struct GeometryRun {
+  std::vector<DepthResolution> rows;
+  std::unique_ptr<RunResults> results;
+};
+
+}  // namespace
+
+OptimisationPlan PlanOptimisation(const OptimisationInputs& in) {
+  OptimisationPlan plan;
+  const double step = in.step;
+  plan.alphaScan = std::fabs(in.thetaMin - in.thetaMax) < kTolerance;
+  if (!std::isfinite(in.thetaMin) || !std::isfinite(in.thetaMax) || !std::isfinite(in.alfaMin) ||
+      !std::isfinite(step)) {
+    plan.problem = "optimization: the angles of the scan are not well defined";
+    return plan;
+  }
+  if (!(step > kTolerance)) {
+    plan.problem = "optimization: the angle step (Step [deg]) must be above 0";
+    return plan;
+  }
+  if (in.thetaMax < in.thetaMin - kTolerance) {
+    plan.problem = "optimization: Theta max. (" + Angle(in.thetaMax) +
+                   " deg) must not be below Theta min. (" + Angle(in.thetaMin) + " deg)";
+    return plan;
+  }
+  // Theta min. 0 starts the scan at two steps.
+  const double theta0 = in.thetaMin < kTolerance ? 2.0 * step : in.thetaMin;
+  if (theta0 > in.thetaMax + kTolerance) {
+    plan.problem = "optimization: the scan would start at theta = " + Angle(theta0) +
+                   " deg (2 x step when Theta min. is 0), beyond Theta max. (" +
+                   Angle(in.thetaMax) + " deg)";
+    return plan;
+  }
+  double thetaSteps = 0.0;
+  if (!WholeSteps(in.thetaMax - theta0, step, thetaSteps)) {
+    plan.problem = "optimization: Theta max. - Theta min. (" + Angle(in.thetaMax - theta0) +
+                   " deg) is not a whole number of steps of " + Angle(step) + " deg";
+    return plan;
+  }
+  const double alpha0 = in.erd ? step : in.alfaMin;
+  double alphaSteps = 0.0;
+  if (!WholeSteps(theta0 - alpha0, step, alphaSteps) || alphaSteps < 1.0) {
+    if (in.erd) {
+      plan.problem = "optimization: for ERD alpha runs from one step (" + Angle(step) +
+                     " deg) up to theta; the first theta (" + Angle(theta0) +
+                     " deg) must be at least 2 steps and a whole number of steps";
+    } else {
+      plan.problem = "optimization: Alfa min. (" + Angle(in.alfaMin) +
+                     " deg) must lie below the first theta (" + Angle(theta0) +
+                     " deg) by a whole number of steps of " + Angle(step) + " deg";
+    }
+    return plan;
+  }
+  const double total = alphaSteps + thetaSteps;
+  if (plan.alphaScan && total > AngleScanTable::kRows) {
+    plan.problem = "optimization: the alpha scan would evaluate " + Angle(total) +
+                   " geometries; its table holds at most 200 (use a larger step or a larger "
+                   "Alfa min.)";
+    return plan;
+  }
+  if (total > kMaxThetaScanGeometries) {
+    plan.problem = "optimization: the scan would evaluate " + Angle(total) +
+                   " geometries; at most " + std::to_string(kMaxThetaScanGeometries) +
+                   " are allowed (use a larger step)";
+    return plan;
+  }
+
+  const auto nAlpha = static_cast<int>(alphaSteps);
+  const auto nTheta = static_cast<int>(thetaSteps);
+  plan.geometries.reserve(static_cast<std::size_t>(nAlpha + nTheta));
+  // The first theta at every alpha of its range, from the first alpha up to one step
+  // below theta; each later theta at one step below itself.
+  for (int k = 0; k < nAlpha; ++k)
+    plan.geometries.push_back({alpha0 + k * step, theta0});
+  for (int t = 1; t <= nTheta; ++t) {
+    const double theta = theta0 + t * step;
+    plan.geometries.push_back({theta - step, theta});
+  }
+  return plan;
+}
+
+std::vector<DepthResolution> DepthResolutionRows(const RunResults& results) {
+  std::vector<DepthResolution> rows;
+  const int count = std::clamp(results.RowCount, 0, kResolutionRows);
+  rows.reserve(static_cast<std::size_t>(count));
+  for (int r = 0; r < count; ++r)
+    rows.push_back({results.table.at(r, 1), results.table.at(r, 2)});
+  return rows;
+}
+
+void ClearOptimisationTables(StudyResults& studies) {
+  studies.angleScan.Clear();
+  studies.bestByDepth.Clear();
+  for (int row = 1; row <= BestByDepthTable::kRows; ++row)
+    studies.bestByDepth.at(row, 2) = kNotReached;
+  studies.angleScanRows = 0;
+  studies.bestByDepthRows = 0;
+}
+
+void AddAlphaScanRow(AngleScanTable& table, int n, const ScanGeometry& g,
+                     const std::array<double, 4>& depthsNm, std::span<const DepthResolution> rows) {
+  if (n < 1 || n > AngleScanTable::kRows) return;
+  table.at(n, 1) = g.alpha;
+  table.at(n, 2) = g.theta;
+  // The last row of a run is not examined.
+  const std::size_t examined = rows.empty() ? 0 : rows.size() - 1;
+  for (int j = 0; j < 4; ++j) {
+    for (std::size_t k = 0; k < examined; ++k) {
+      if (SameDepth(rows[k].depth, depthsNm[static_cast<std::size_t>(j)]))
+        table.at(n, j + 3) = rows[k].resolution;
+    }
+  }
+}
+
+void KeepBestByDepth(BestByDepthTable& table, const ScanGeometry& g,
+                     std::span<const DepthResolution> rows) {
+  const std::size_t count =
+      std::min(rows.size(), static_cast<std::size_t>(BestByDepthTable::kRows));
+  for (std::size_t k = 0; k < count; ++k) {
+    const int row = static_cast<int>(k) + 1;
+    if (rows[k].resolution < table.at(row, 2)) {
+      table.at(row, 1) = rows[k].depth;
+      table.at(row, 2) = rows[k].resolution;
+      table.at(row, 3) = g.alpha;
+      table.at(row, 4) = g.theta;
+    }
+  }
+}
+
+std::string AlphaScanReport(const AngleScanTable& table, int rows) {
+  std::string out =
+      "    alfa     theta          depth res. [nm] at\r\n"
+      "    [deg]    [deg]      x1      x2       x3       x4\r\n";
+  const int last = std::clamp(rows, 0, AngleScanTable::kRows);
+  for (int n = 1; n <= last; ++n) {
+    for (int v = 1; v <= 6; ++v)
+      AppendNumber(out, table.at(n, v));
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string ThetaScanReport(const BestByDepthTable& table, int& rowCount) {
+  std::string out =
+      "   depth   depthres   alfa    theta\r\n"
+      "   [nm]      [nm]     [deg]   [deg]\r\n";
+  int listed = 0;
+  for (int k = 1; k <= kMaxListedRows; ++k) {
+    if (!(table.at(k, 2) < kListingLimit)) break;
+    for (int v = 1; v <= 4; ++v)
+      AppendNumber(out, table.at(k, v));
+    out += "\r\n";
+    listed = k;
+  }
+  rowCount = std::max(listed - 1, 0);
+  return out;
+}
+
+void RunOptimisation(Session& session, const ScanSettings& settings) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'W';
+  auto setupRun = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *setupRun, session.messages);
+  setupRun.reset();
+
+  const ParameterSet& p = session.params;
+  ClearOptimisationTables(session.studies);
+  session.OutputLog.clear();
+  session.results = RunResults{};
+  session.results.CalcMode = 'O';
+  session.results.SpectrumFlag = 'W';
+  session.CalcMode = 'O';
+  session.SpectrumFlag = 'W';
+
+  const OptimisationPlan plan =
+      PlanOptimisation(OptimisationInputs{p.theta_min, p.theta_max, p.Alfa_min, p.step_deg,
+                                          session.reaction.kind == ReactionKind::kErd});
+  if (!plan.problem.empty()) {
+    session.messages.Show(plan.problem);
+    return;
+  }
+
+  const Session& shared = session;
+  const auto count = static_cast<int>(plan.geometries.size());
+  ScanOutcome<GeometryRun> outcome = RunScan<GeometryRun>(
+      count, settings, "optimization", "geometries", session.messages,
+      [&](int index, MessageSink& sink) {
+        const ScanGeometry& g = plan.geometries[static_cast<std::size_t>(index)];
+        RunRequest r = request;
+        r.CalcMode = 'D';
+        r.SpectrumFlag = 'W';
+        r.alphaDeg = g.alpha;
+        r.thetaDeg = g.theta;
+        r.hooks = nullptr;
+        auto run = std::make_unique<RunState>();
+        auto results = std::make_unique<RunResults>();
+        const RunOutcome how = RunResolution(shared, r, *run, *results, sink);
+        if (how == RunOutcome::kBelowThreshold) {
+          sink.Show("the energy of the incident ion is below the threshold energy");
+        } else if (how == RunOutcome::kKinematicGate) {
+          sink.Show(
+              "optimization: no emitted particle reaches the detector at some of the "
+              "scanned angles");
+        }
+        GeometryRun out;
+        out.rows = DepthResolutionRows(*results);
+        if (index == count - 1) out.results = std::move(results);
+        return out;
+      });
+
+  // The tables are filled in scan order, whatever order the runs ended in.
+  StudyResults& st = session.studies;
+  int rowCount = 0;
+  if (plan.alphaScan) {
+    int n = 1;
+    for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+      AddAlphaScanRow(st.angleScan, n, plan.geometries[i], p.dex, outcome.results[i].rows);
+      ++n;
+    }
+    rowCount = n - 1;
+    st.angleScanRows = rowCount;
+    session.OutputLog = AlphaScanReport(st.angleScan, rowCount);
+  } else {
+    for (std::size_t i = 0; i < outcome.results.size(); ++i)
+      KeepBestByDepth(st.bestByDepth, plan.geometries[i], outcome.results[i].rows);
+    session.OutputLog = ThetaScanReport(st.bestByDepth, rowCount);
+    st.bestByDepthRows = rowCount;
+  }
+  if (!outcome.results.empty() && outcome.results.back().results)
+    session.results = *outcome.results.back().results;
+  if (outcome.stopped) {
+    session.messages.Show("optimization: stopped after " + std::to_string(outcome.results.size()) +
+                          " of " + std::to_string(count) + " geometries");
+  }
+  session.results.RowCount = rowCount;
+  session.results.CalcMode = 'O';
+  session.results.SpectrumFlag = 'W';
+}
+
+void optimization1Click(Session& session) {
+  RunOptimisation(session, session.scan);
+}
+
+}  // namespace dodavev
