@@ -136,8 +136,17 @@ AbsorberSpread FoilDetectorStage::Spread(double meanEnergy, double width, double
   }
 
   const HalfMaximum hm = FindHalfMaximum(grid_);
+  if (!hm.found) {
+    const AbsorberPassage pass = InterpolateAbsorber(table_, meanEnergy);
+    if (pass.stopped || (pass.exitEnergy - settings_.dete0) / h < kAbsorberGridHigh) {
+      // Nothing got through, or everything lies below the first channels: not resolved.
+      out.halfWidthIndex = kAbsorberGridLow;
+      out.total = kUnresolvedTotal;
+      return out;
+    }
+  }
   if (!hm.found || !hm.upperFound) {
-    // Nothing, or the upper half of the distribution, lies beyond the last channel.
+    // The distribution, or its upper half, lies beyond the last channel.
     grid_.fill(0.0);
     out.total = AnalyticTotal(meanEnergy, width, false);
     return out;
