@@ -105,7 +105,7 @@ class Walk {
                  p_.x_corr,
                  p_.itlength,
                  false},
-        reaction_(p_, run, session.reaction.kind),
+        reaction_(p_, run, run.kind),
         kinematics_(reaction_.Function()),
         stage_(run.absorberTable, session.absorber, context_.emitted, model_,
                AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr, p_.CheckDet,
@@ -381,7 +381,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   results.RowCount = printed;
 
   RunHooks* hooks = request.hooks;
-  const ReactionKind kind = session.reaction.kind;
+  const ReactionKind kind = run.kind;
   const bool spectrumKind = kind == ReactionKind::kErd || kind == ReactionKind::kRbs ||
                             kind == ReactionKind::kForwardScattering || kind == ReactionKind::kNra;
   if (hooks != nullptr) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/reaction_identification.hpp"
 #include "physics/absorber.hpp"
 #include "physics/multiple_scattering.hpp"
 
@@ -117,7 +118,9 @@ struct RunState {
   char SpectrumFlag = 'W';  // what the caller does with the result ('W', 'N', 'S', 'R')
   double e0 = 0.0;          // keV, incident energy of this run
   double asb = 0.0;         // rad, beam angular spread (FWHM)
-  // Target isotope and emitted particle of this run (a full-spectrum run changes them).
+  // Kind of analysis, target isotope and emitted particle of this run (a full-spectrum run
+  // changes them).
+  ReactionKind kind = ReactionKind::kRbs;
   std::string targetSymbol;  // two characters, upper case
   double mt = 0.0;
   int targetZ = 0;

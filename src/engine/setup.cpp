@@ -225,8 +225,9 @@ std::string LevelFileName(const ElementTable& elements, int zResidual, double mR
 
 bool PrepareRun(const Session& session, const RunRequest& request, RunState& run) {
   const ParameterSet& p = session.params;
-  const ReactionKind kind = session.reaction.kind;
+  const ReactionKind kind = request.kind.value_or(session.reaction.kind);
   run = RunState{};
+  run.kind = kind;
   run.CalcMode = request.CalcMode;
   run.SpectrumFlag = request.SpectrumFlag;
   run.e0 = request.e0.value_or(p.e0);

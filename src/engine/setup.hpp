@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reaction_identification.hpp"
 #include "engine/run_state.hpp"
 
 namespace dodavev {
@@ -38,6 +39,9 @@ struct RunRequest {
   // caller prepared.
   std::string fullSpectrumTarget;
   double fullSpectrumMass = 0.0;
+  // Full spectrum at forward angles: the recoils ('E') or the forward-scattered projectiles
+  // ('F') of the isotope instead of the identified kind of analysis.
+  std::optional<ReactionKind> kind;
   // MeV, level 0 first: the levels of the residual nucleus of a nuclear reaction, read by
   // the set-up from its level file.
   std::vector<double> levelEnergies;

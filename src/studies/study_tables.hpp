@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 namespace dodavev {
 
@@ -38,6 +39,9 @@ struct StudyResults {
   int bestByDepthRows = 0;
   ResonanceTable resonance;
   int resonanceRows = 0;
+  // Caption of the output panel's spectrum button (`Button12`) after a spectrum simulation:
+  // "View subspectrum" or "View spectrum"; empty before any.
+  std::string Button12Caption;
 };
 
 }  // namespace dodavev

@@ -1,0 +1,350 @@
+#include "studies/spectrum_simulation.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <future>
+#include <thread>
+
+#include "app/calculations.hpp"
+#include "app/messages.hpp"
+#include "app/session.hpp"
+#include "engine/contributions.hpp"
+#include "engine/setup.hpp"
+
+namespace dodavev {
+namespace {
+
+constexpr double kZero = 2e-10;
+
+DetectorResolutionCoefficients DetectorOf(const ParameterSet& p) {
+  return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
+}
+
+// Detector resolution (keV FWHM) at a detected energy; 0 with the detector contribution
+// switched off or where the formula gives no positive number.
+double DetectorFwhm(const ParameterSet& p, double energy) {
+  if (!p.CheckDet) return 0.0;
+  const double d = DetectorResolution(DetectorOf(p), energy);
+  return d > 0.0 && std::isfinite(d) ? d : 0.0;
+}
+
+// FWHM left when `part` is taken out of `total` in quadrature (Gaussian parts).
+double WithoutPart(double total, double part) {
+  return std::sqrt(std::max(0.0, total * total - part * part));
+}
+
+// The way out of the sample (and the foil) for the wide case, followed anew from the step's
+// depth for an emitted particle of a given energy.
+class FollowOutward final : public WayOut {
+ public:
+  FollowOutward(const RunState& run, const PathContext& context, const ParameterSet& p,
+                double sampleFwhm, double transfer, double shape, bool foil)
+      : run_(run),
+        context_(context),
+        p_(p),
+        sampleFwhm_(sampleFwhm),
+        transfer_(transfer),
+        shape_(shape),
+        foil_(foil) {}
+
+  WayOutPoint Follow(double emittedEnergy) const override {
+    RunState path = run_;
+    path.thresholdCounter = 0;
+    path.stopDepth = 0.0;
+    path.reactionEnergy = emittedEnergy;
+    OutwardPath(path, context_);
+    WayOutPoint w;
+    w.reached = path.thresholdCounter == 0;
+    // With a foil the spectrum is recorded in front of it and carried through afterwards.
+    w.detectedEnergy = foil_ ? path.sampleExitEnergy : path.detectedEnergy;
+    // The spread gathered on the way out scales with the way out's transfer factor.
+    double fwhm = sampleFwhm_;
+    if (transfer_ > kZero && path.out.transferFactor > kZero) {
+      fwhm *= path.out.transferFactor / transfer_;
+    }
+    if (!foil_) fwhm = std::hypot(fwhm, DetectorFwhm(p_, w.detectedEnergy));
+    w.fwhm = fwhm;
+    w.shape = shape_;
+    return w;
+  }
+
+ private:
+  const RunState& run_;
+  const PathContext& context_;
+  const ParameterSet& p_;
+  double sampleFwhm_;
+  double transfer_;
+  double shape_;
+  bool foil_;
+};
+
+ReactionKind SwitchedForward(ReactionKind kind) {
+  if (kind == ReactionKind::kErd) return ReactionKind::kForwardScattering;
+  if (kind == ReactionKind::kForwardScattering) return ReactionKind::kErd;
+  return kind;
+}
+
+void ShowOutcome(RunOutcome outcome, MessageSink& messages) {
+  if (outcome == RunOutcome::kBelowThreshold) {
+    messages.Show("the energy of the incident ion is below the threshold energy");
+  } else if (outcome == RunOutcome::kKinematicGate) {
+    messages.Show("no emitted particle reaches the detector at this angle");
+  }
+}
+
+}  // namespace
+
+double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
+                            const ElementTable& elements) {
+  if (!ElementTable::ValidZ(run.targetZ) || !std::isfinite(run.mt)) return 0.0;
+  if (run.kind == ReactionKind::kRbs && run.targetZ <= z1) return 0.0;
+  const double a = std::nearbyint(run.mt);
+  if (!(a >= 1.0) || a > 1e6) return 0.0;
+  const IsotopeNode isotope{run.targetZ, static_cast<int>(a), {}};
+  const double density = IsotopeFraction(layer, isotope, elements) * layer.density;
+  return std::isfinite(density) && density > 0.0 ? density : 0.0;
+}
+
+// ---- Hooks of one run ------------------------------------------------------------------
+
+SpectrumRunHooks::SpectrumRunHooks(const Session& session)
+    : session_(session),
+      model_(StoppingModelOf(session)),
+      choices_(ChoicesFromParameters(session.params)) {}
+
+SpectrumRunHooks::~SpectrumRunHooks() = default;
+
+void SpectrumRunHooks::Start(const RunState& run) {
+  const ParameterSet& p = session_.params;
+  // The cross section of this run's target isotope and emitted particle.
+  request_.kind = run.kind;
+  request_.z1 = p.z1;
+  request_.m1 = p.m1;
+  request_.z2 = run.z2;
+  request_.m2 = run.m2;
+  request_.targetZ = run.targetZ;
+  request_.targetMass = run.mt;
+  request_.theta = run.engine.theta;
+  request_.level = p.level;
+  request_.windowKeV = p.detkevch;
+
+  context_.emplace(PathContext{session_.sample, session_.absorber, model_, session_.tables,
+                               TransportOptionsOf(session_),
+                               Ion{p.z1, p.m1, static_cast<double>(p.chargestate_in)},
+                               Ion{run.z2, run.m2, static_cast<double>(p.chargestate_out)}, p.thr,
+                               p.x_corr, p.itlength, false});
+
+  foil_ = !session_.absorber.empty();
+  AccumulationSettings settings;
+  settings.calibration = ChannelCalibration{p.dete0, p.detkevch};
+  settings.monolayer = p.monothick > kZero;
+  settings.countsScale = CountsScale(p.q1, p.solid_angle);
+  if (foil_) {
+    // In front of the foil the particles are faster than at the detector: the axis there
+    // reaches well above the highest emitted energy (that of the surface), in channels at
+    // least as wide as the detector's.
+    frontAxis_ = SpectrumAxis{p.dete0, p.detkevch};
+    const double top = 1.25 * std::fabs(run.reactionEnergy) + 100.0;
+    const double needed = (top - p.dete0) / (kSpectrumChannels * p.detkevch);
+    if (std::isfinite(needed) && needed > 1.0) frontAxis_.detkevch = p.detkevch * needed;
+    settings.calibration = ChannelCalibration{frontAxis_.dete0, frontAxis_.detkevch};
+    front_.fill(0.0);
+  }
+  accumulator_.emplace(settings);
+}
+
+void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResults& results) {
+  if (!accumulator_) Start(run);
+  const ParameterSet& p = session_.params;
+  const ResolutionTable& t = results.table;
+  if (run.currentLayer >= session_.sample.layers.size()) return;
+  const Layer& layer = session_.sample.layers[run.currentLayer];
+
+  SpectrumStep s;
+  s.row = row;
+  s.depth = run.depth;
+  s.step = run.step;
+  s.E = t.at(row, 4);
+  s.dE = t.at(row, 5);
+  // The spread combination keeps the spread before the reaction of one edge of the
+  // angular spread; the other edge is taken equal to it.
+  s.dEprime = s.dE;
+  s.shapeIn = t.at(row, 43);
+  s.K = run.kinematicFactor;
+  s.reactionEnergy = run.reactionEnergy;
+  s.transfer = t.at(row, 38);
+  s.detectedShape = t.at(row, 45);
+  s.concentration = TargetIsotopeDensity(layer, run, p.z1, session_.elements);
+  s.sinAlpha = run.engine.sinAlpha;
+  // Detected spread of the step; with a foil the detector resolution acts behind it.
+  const double spread = std::fabs(t.at(row, 49));
+  if (foil_) {
+    s.detectedEnergy = run.sampleExitEnergy;
+    s.detectedFwhm = WithoutPart(spread, DetectorFwhm(p, t.at(row, 39)));
+  } else {
+    s.detectedEnergy = t.at(row, 39);
+    s.detectedFwhm = spread;
+  }
+
+  // The wide case needs the spread gathered on the way out alone: without the detector
+  // (added per point) and without the incident spread (already in the reaction energies).
+  const double incident = std::fabs(s.K * s.dE * s.transfer);
+  const double sampleSide = WithoutPart(
+      foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(p, t.at(row, 39))), incident);
+  const FollowOutward wayOut(run, *context_, p, sampleSide, s.transfer, s.detectedShape, foil_);
+
+  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections};
+  Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
+  const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
+  results.table.at(row, 40) = yield;
+}
+
+void SpectrumRunHooks::CorrectAbsorberSpectrum(const RunState& run, RunResults& results) {
+  if (!foil_ || !accumulator_) return;
+  const ParameterSet& p = session_.params;
+  AbsorberSpectrumSettings settings;
+  settings.ho = p.ho;
+  if (p.CheckDet) settings.detectorFwhm = [&p](double e) { return DetectorFwhm(p, e); };
+  results.SimulatedSpectrum.fill(0.0);
+  CarryThroughFoil(front_, frontAxis_, results.SimulatedSpectrum, SpectrumAxis{p.dete0, p.detkevch},
+                   run.absorberTable, session_.absorber,
+                   Ion{run.z2, run.m2, static_cast<double>(p.chargestate_out)}, model_, settings);
+  results.SimulatedSpectrum[0] = 0.0;  // channel 0 is not part of the recorded spectrum
+}
+
+RunOutcome RunSpectrumWalk(const Session& session, RunRequest request, RunState& run,
+                           RunResults& results, MessageSink& messages) {
+  SpectrumRunHooks hooks(session);
+  request.hooks = &hooks;
+  return RunResolution(session, request, run, results, messages);
+}
+
+// ---- Full spectrum -------------------------------------------------------------------------
+
+std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget) {
+  const ParameterSet& p = session.params;
+  const std::vector<IsotopeNode> isotopes =
+      givenTarget ? GivenTargetIsotopeList(p.target, p.mt, session.elements)
+                  : BuildIsotopeList(session.sample, session.elements);
+  const bool forward = p.th < 90.0;
+  ReactionKind kind = session.reaction.kind;
+  std::vector<FullSpectrumRun> plan;
+  for (const IsotopeNode& isotope : isotopes) {
+    // The given target keeps the reaction's own mass, so that it equals the sub-spectrum.
+    const double mass = givenTarget ? p.mt : static_cast<double>(isotope.A);
+    plan.push_back({isotope, mass, kind});
+    if (forward) {
+      kind = SwitchedForward(kind);
+      if (kind == ReactionKind::kErd || kind == ReactionKind::kForwardScattering) {
+        plan.push_back({isotope, mass, kind});
+      }
+    }
+  }
+  return plan;
+}
+
+FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
+                                        const std::vector<FullSpectrumRun>& plan,
+                                        unsigned threads) {
+  FullSpectrumResult result;
+  const std::size_t count = plan.size();
+  result.runs = static_cast<int>(count);
+  if (count == 0) return result;
+
+  std::vector<Spectrum> spectra(count);
+  std::vector<CollectingSink> sinks(count);
+  std::vector<RunOutcome> outcomes(count, RunOutcome::kWalked);
+  std::unique_ptr<RunResults> last;
+  std::atomic<std::size_t> next{0};
+  auto work = [&]() {
+    auto state = std::make_unique<RunState>();
+    auto results = std::make_unique<RunResults>();
+    for (std::size_t i = next++; i < count; i = next++) {
+      RunRequest request = base;
+      request.SpectrumFlag = 'T';
+      request.fullSpectrumTarget = plan[i].isotope.symbol;
+      request.fullSpectrumMass = plan[i].mass;
+      request.kind = plan[i].kind;
+      outcomes[i] = RunSpectrumWalk(session, request, *state, *results, sinks[i]);
+      spectra[i] = results->SimulatedSpectrum;
+      if (i + 1 == count) last = std::make_unique<RunResults>(*results);
+    }
+  };
+
+  unsigned n = threads != 0 ? threads : std::max(1U, std::thread::hardware_concurrency());
+  n = static_cast<unsigned>(std::min<std::size_t>(n, count));
+  std::vector<std::future<void>> helpers;
+  for (unsigned t = 1; t < n; ++t)
+    helpers.push_back(std::async(std::launch::async, work));
+  work();
+  for (auto& h : helpers)
+    h.get();
+
+  // Summed in plan order, whatever order the runs finished in.
+  for (const Spectrum& s : spectra) {
+    for (int c = 1; c <= kSpectrumChannels; ++c) {
+      const auto i = static_cast<std::size_t>(c);
+      result.sum[i] += s[i];
+    }
+  }
+  for (const CollectingSink& sink : sinks) {
+    for (const std::string& text : sink.messages) {
+      if (std::find(result.messages.begin(), result.messages.end(), text) == result.messages.end())
+        result.messages.push_back(text);
+    }
+  }
+  if (std::all_of(outcomes.begin(), outcomes.end(),
+                  [](RunOutcome o) { return o == RunOutcome::kBelowThreshold; })) {
+    result.messages.emplace_back("the energy of the incident ion is below the threshold energy");
+  }
+  result.last = std::move(last);
+  return result;
+}
+
+// ---- Menu handlers -----------------------------------------------------------------------
+
+void spectrumsimulation1Click(Session& session) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'N';
+  auto run = std::make_unique<RunState>();
+  auto results = std::make_unique<RunResults>();
+  SetUpCalculation(session, request, *run, session.messages);
+  const RunOutcome outcome = RunSpectrumWalk(session, request, *run, *results, session.messages);
+  ShowOutcome(outcome, session.messages);
+  session.results = std::move(*results);
+  session.OutputLog = session.results.mainReport;
+  session.CalcMode = session.results.CalcMode;
+  session.SpectrumFlag = 'N';
+  session.results.SpectrumFlag = 'N';
+  session.studies.Button12Caption = kViewSubspectrum;
+}
+
+void spektrumsim21Click(Session& session) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'T';
+  auto prepared = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *prepared, session.messages);
+  const bool given = session.params.CheckBox1_given_target;
+  FullSpectrumResult full =
+      SimulateFullSpectrum(session, request, PlanFullSpectrum(session, given), 0);
+  for (const std::string& text : full.messages)
+    session.messages.Show(text);
+
+  if (full.last) {
+    session.results = std::move(*full.last);
+  } else {
+    session.results = RunResults{};
+    session.results.CalcMode = request.CalcMode;
+  }
+  session.results.SimulatedSpectrum = full.sum;
+  session.results.SpectrumFlag = 'N';
+  session.OutputLog = session.results.mainReport;
+  session.CalcMode = session.results.CalcMode;
+  session.SpectrumFlag = 'N';
+  session.studies.Button12Caption = given ? kViewSubspectrum : kViewSpectrum;
+}
+
+}  // namespace dodavev

@@ -1,0 +1,96 @@
+// The spectrum simulations: "spectrum simulation", the sub-spectrum of the reaction's one
+// target isotope, and "full spectrum (1)", the sum of the sub-spectra of every target
+// isotope of the sample. Each sub-spectrum is one run of the depth walk in spectrum mode,
+// whose printed steps add their counts to the run's simulated spectrum; with an absorber
+// foil the spectrum is carried through the foil after the walk.
+//
+// The runs of a full spectrum are independent: they read the session and write only their
+// own state and results, so they go on side by side on all cores and are summed in the
+// order of the isotope list, which gives the same spectrum as running them one by one.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/resolution.hpp"
+#include "physics/absorber_spectrum.hpp"
+#include "physics/path.hpp"
+#include "studies/profile.hpp"
+#include "studies/spectrum_accumulation.hpp"
+
+namespace dodavev {
+
+// Captions of the output panel's spectrum button.
+inline constexpr const char* kViewSubspectrum = "View subspectrum";
+inline constexpr const char* kViewSpectrum = "View spectrum";
+
+// Atomic density (1e22 atoms/cm3) of the run's target isotope in `layer`: the layer's
+// entries of the target element, a natural one with the isotope's natural abundance. For
+// backscattering only elements heavier (in Z) than the incident ion count.
+double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
+                            const ElementTable& elements);
+
+// The spectrum stages of one run: the accumulation after every printed row and, with a
+// foil, the way through the foil after the walk. One object per run.
+class SpectrumRunHooks final : public RunHooks {
+ public:
+  explicit SpectrumRunHooks(const Session& session);
+  ~SpectrumRunHooks() override;
+
+  void AccumulateSpectrum(const RunState& run, int row, RunResults& results) override;
+  void CorrectAbsorberSpectrum(const RunState& run, RunResults& results) override;
+
+ private:
+  void Start(const RunState& run);
+
+  const Session& session_;
+  StoppingModel model_;
+  CrossSectionChoices choices_;
+  CrossSectionRequest request_;
+  std::optional<PathContext> context_;
+  std::optional<SpectrumAccumulator> accumulator_;
+  bool foil_ = false;
+  // With a foil the steps are recorded at the energies leaving the sample, on an axis
+  // reaching high enough for them, and carried through the foil after the walk.
+  SpectrumAxis frontAxis_;
+  Spectrum front_{};
+};
+
+// One run of the depth walk in spectrum mode for `request` (`SpectrumFlag` 'N', or 'T' with
+// the isotope and kind of a full-spectrum run); the spectrum is in `results`.
+RunOutcome RunSpectrumWalk(const Session& session, RunRequest request, RunState& run,
+                           RunResults& results, MessageSink& messages);
+
+// One run of a full spectrum: the isotope, the mass number the run takes for it, and the
+// kind of analysis.
+struct FullSpectrumRun {
+  IsotopeNode isotope;
+  double mass = 0.0;
+  ReactionKind kind = ReactionKind::kRbs;
+};
+
+// The runs of a full spectrum in the order they are summed: per isotope of the list (only
+// the reaction's target with the given-target option, with its mass `mt`), one run of the
+// identified kind; below 90 degrees recoils and forward-scattered projectiles both arrive,
+// so the kind switches between ERD and FS and each isotope runs a second time, the switched
+// kind carrying over to the next isotope.
+std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget);
+
+struct FullSpectrumResult {
+  Spectrum sum{};                     // counts per keV, channels 1..600
+  std::unique_ptr<RunResults> last;   // reports and table of the last run; none without runs
+  std::vector<std::string> messages;  // of all runs in order, each text once
+  int runs = 0;
+};
+
+// Runs the planned runs with `threads` threads (0: one per core) and sums their spectra in
+// plan order. `base` carries the modes and levels the set-up prepared.
+FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
+                                        const std::vector<FullSpectrumRun>& plan, unsigned threads);
+
+// The menu handlers spectrumsimulation1Click ("spectrum simulation") and
+// spektrumsim21Click ("full spectrum (1)") are declared in app/calculations.hpp.
+
+}  // namespace dodavev
