@@ -1,0 +1,214 @@
+// The drawing window on the offscreen platform: "Next" through the sets of a real
+// resolution run and of an excitation curve, "Close", the axis panel, "Profile", "Save".
+#include "gui/drawing_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractAxis>
+#include <QChart>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QToolButton>
+#include <QValueAxis>
+#include <QWidget>
+#include <memory>
+
+#include "app/calculations.hpp"
+#include "app/messages.hpp"
+#include "app/ok_action.hpp"
+#include "app/program.hpp"
+#include "app/session.hpp"
+#include "support/temp_dir.hpp"
+
+namespace dodavev {
+namespace {
+
+class DrawingWindow : public ::testing::Test {
+ protected:
+  DrawingWindow() : session_(std::make_unique<Session>(sink_)) {
+    FormCreate(*session_, DODAVEV_SOURCE_DIR, DODAVEV_LEV_DIR);
+    sink_.messages.clear();
+    window_ = std::make_unique<TForm_drawing>(*session_);
+  }
+  Session& s() { return *session_; }
+
+  void RunDefaultResolution() {
+    Button5Click(s());
+    depthandenergyresolution1Click(s());
+    ASSERT_GT(s().results.RowCount, 2);
+  }
+
+  // Names of the series the window's chart shows, in order.
+  QStringList SeriesNames() const {
+    QStringList names;
+    for (QAbstractSeries* series : window_->chart()->series())
+      names << series->name();
+    return names;
+  }
+  QValueAxis* Axis(Qt::Alignment alignment) const {
+    const QList<QAbstractAxis*> axes = window_->chart()->axes(
+        alignment == Qt::AlignBottom || alignment == Qt::AlignTop ? Qt::Horizontal : Qt::Vertical);
+    for (QAbstractAxis* axis : axes)
+      if (axis->alignment() == alignment) return qobject_cast<QValueAxis*>(axis);
+    return nullptr;
+  }
+
+  CollectingSink sink_;
+  std::unique_ptr<Session> session_;
+  std::unique_ptr<TForm_drawing> window_;
+};
+
+TEST_F(DrawingWindow, CaptionAndControls) {
+  EXPECT_EQ(window_->windowTitle(), "Drawing");
+  EXPECT_EQ(window_->Button_next->text(), "Next");
+  EXPECT_EQ(window_->Button_close->text(), "Close");
+  EXPECT_EQ(window_->Button_profile->text(), "Profile");
+  EXPECT_EQ(window_->SpeedButton_save->toolTip(), "Save");
+  EXPECT_EQ(window_->SpeedButton_print->toolTip(), "Print");
+  EXPECT_EQ(window_->SpeedButton_LeftAxis->toolTip(), "Left axis");
+  EXPECT_EQ(window_->SpeedButton_bottomaxis->toolTip(), "Bottom axis");
+  EXPECT_EQ(window_->SpeedButton_RightAxis->toolTip(), "Right axis");
+  EXPECT_EQ(window_->CheckBox_visible->text(), "Visible");
+  EXPECT_EQ(window_->CheckBox_grid->text(), "Grid");
+  EXPECT_EQ(window_->Button_axis_ok->text(), "OK");
+  EXPECT_EQ(window_->Button_axis_cancel->text(), "Cancel");
+  EXPECT_NE(window_->findChild<QLineEdit*>("Edit_amin"), nullptr);
+  EXPECT_NE(window_->findChild<QGroupBox*>("Panel_axis"), nullptr);
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(DrawingWindow, NextAlternatesTheResolutionSets) {
+  RunDefaultResolution();
+  s().SpectrumFlag = 'S';  // "View results"
+  window_->Activate();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_TRUE(window_->Button_next->isVisible());
+  EXPECT_EQ(SeriesNames(), QStringList{"depth res."});
+  ASSERT_NE(Axis(Qt::AlignLeft), nullptr);
+  EXPECT_EQ(Axis(Qt::AlignLeft)->titleText(), "Depth resolution [nm]");
+  // The last row of the table is not drawn.
+  auto* line = qobject_cast<QLineSeries*>(window_->chart()->series().first());
+  EXPECT_EQ(line->count(), s().results.RowCount - 1);
+  window_->Button_next->click();
+  EXPECT_EQ(SeriesNames().size(), 9);
+  EXPECT_EQ(SeriesNames().first(), "energy res.");
+  EXPECT_EQ(Axis(Qt::AlignLeft)->titleText(), "Energy resolution [keV]");
+  window_->Button_next->click();
+  EXPECT_EQ(SeriesNames(), QStringList{"depth res."});
+}
+
+TEST_F(DrawingWindow, NextCyclesTheExcitationCurveSets) {
+  s().CalcMode = 'R';
+  s().studies.resonanceRows = 4;
+  for (int r = 1; r <= 4; ++r)
+    for (int c = 1; c <= 11; ++c)
+      s().studies.resonance.at(r, c) = c + r;
+  window_->Activate();
+  EXPECT_TRUE(window_->Button_next->isVisible());
+  const QString firsts[] = {"Excitation curve", "Depth res.", "total+FWHM", "Excitation curve"};
+  for (const QString& first : firsts) {
+    EXPECT_EQ(SeriesNames().first(), first);
+    window_->Button_next->click();
+  }
+}
+
+TEST_F(DrawingWindow, OneSetHidesNext) {
+  s().CalcMode = 'E';
+  window_->Activate();
+  EXPECT_FALSE(window_->Button_next->isVisible());
+}
+
+TEST_F(DrawingWindow, CloseHidesAndEndsTheResultsView) {
+  RunDefaultResolution();
+  s().SpectrumFlag = 'S';
+  window_->Activate();
+  window_->Button_close->click();
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_EQ(s().SpectrumFlag, 'N');
+}
+
+TEST_F(DrawingWindow, AxisPanelSetsTheBottomRange) {
+  RunDefaultResolution();
+  window_->Activate();
+  window_->SpeedButton_bottomaxis->click();
+  EXPECT_TRUE(window_->Panel_axis->isVisible());
+  EXPECT_EQ(window_->Label_axis->text(), "Bottom axis");
+  EXPECT_EQ(window_->Edit_amin->text(), "         0.0");
+  EXPECT_EQ(window_->Edit_Caption->text(), "Depth [nm]");
+  window_->Edit_amax->setText("300");
+  window_->Edit_Caption->setText("x [nm]");
+  window_->CheckBox_grid->setChecked(false);
+  window_->Button_axis_ok->click();
+  EXPECT_FALSE(window_->Panel_axis->isVisible());
+  QValueAxis* bottom = Axis(Qt::AlignBottom);
+  ASSERT_NE(bottom, nullptr);
+  EXPECT_DOUBLE_EQ(bottom->max(), 300.0);
+  EXPECT_EQ(bottom->titleText(), "x [nm]");
+  EXPECT_FALSE(bottom->isGridLineVisible());
+  // "Cancel" changes nothing.
+  window_->SpeedButton_LeftAxis->click();
+  window_->Edit_amax->setText("5");
+  window_->Button_axis_cancel->click();
+  EXPECT_FALSE(window_->Panel_axis->isVisible());
+  EXPECT_NE(Axis(Qt::AlignLeft)->max(), 5.0);
+}
+
+TEST_F(DrawingWindow, EnergyAxisFollowsTheChannels) {
+  Button5Click(s());
+  spectrumsimulation1Click(s());
+  window_->Activate();
+  QValueAxis* top = Axis(Qt::AlignTop);
+  ASSERT_NE(top, nullptr);
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_EQ(top->titleText(), "Detected energy [keV]");
+  window_->SpeedButton_bottomaxis->click();
+  window_->Edit_amin->setText("100");
+  window_->Edit_amax->setText("300");
+  window_->Button_axis_ok->click();
+  top = Axis(Qt::AlignTop);
+  const double e0 = s().params.dete0;
+  const double k = s().params.detkevch;
+  EXPECT_NEAR(top->min(), e0 + 100.0 * k, 1e-9);
+  EXPECT_NEAR(top->max(), e0 + 300.0 * k, 1e-9);
+}
+
+TEST_F(DrawingWindow, ProfileShowsTheSampleIsotopes) {
+  RunDefaultResolution();
+  window_->Activate();
+  window_->Button_profile->click();
+  // The default sample is silicon carbide given as C and Si: 12C and 28Si.
+  EXPECT_EQ(SeriesNames(), (QStringList{"  12 C", "  28 SI"}));
+  EXPECT_EQ(window_->chart()->title(), "Sample file is not saved");
+  EXPECT_EQ(Axis(Qt::AlignBottom)->titleText(), "Depth [at/cm2]");
+  window_->Button_next->click();
+  EXPECT_EQ(SeriesNames().size(), 9);
+}
+
+TEST_F(DrawingWindow, SaveWithAWrongEndingShowsTheMessage) {
+  RunDefaultResolution();
+  window_->Activate();
+  dodavev::testing::TempDir dir;
+  EXPECT_FALSE(window_->SaveTo(QString::fromStdString((dir / "c.Wmf").string()), 0));
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{"Wrong file format"});
+  EXPECT_TRUE(window_->SaveTo(QString::fromStdString((dir / "c").string()), 1));
+  EXPECT_TRUE(std::filesystem::exists(dir / "c.png"));
+}
+
+TEST_F(DrawingWindow, ShownAgainTheWindowIsReused) {
+  RunDefaultResolution();
+  QWidget parent;
+  TForm_drawing* first = ShowDrawingWindow(&parent, s());
+  first->Button_next->click();
+  TForm_drawing* second = ShowDrawingWindow(&parent, s());
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(second->state().Index(), 1);  // every activation starts at the first set
+}
+
+}  // namespace
+}  // namespace dodavev

@@ -1,0 +1,336 @@
+// The main window over the core: default texts, "OK" and its messages, the pages shown
+// again after an error, the detector panels, the master switches, the shape radio
+// buttons and the re-checks on leaving a field.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+#include "gui/input_bindings.hpp"
+#include "window_fixture.hpp"
+
+namespace dodavev::testing {
+namespace {
+
+using MainWindowDefaults = WindowTest;
+
+TEST_F(MainWindowDefaults, EveryInputHasAControlOfItsName) {
+  for (const TextBinding& b : TextBindings())
+    EXPECT_NE(window_->findChild<QWidget*>(QString::fromLatin1(b.name)), nullptr) << b.name;
+  for (const SwitchBinding& b : SwitchBindings()) {
+    // "MS max" is set only by the two master switches and has no box of its own.
+    if (std::string_view(b.name) == "CheckMS_max") continue;
+    EXPECT_NE(window_->findChild<QAbstractButton*>(QString::fromLatin1(b.name)), nullptr) << b.name;
+  }
+}
+
+TEST_F(MainWindowDefaults, ShowsTheDefaultTexts) {
+  // The default inputs as the program's documentation lists them, typed here by hand.
+  const std::pair<const char*, const char*> expected[] = {
+      {"Edit1_e0", "3100"},       {"Edit1_z1", "2"},
+      {"Edit1_m1", "4"},          {"Edit1_chargestate_in", "2"},
+      {"Edit1_a", "80"},          {"Edit1_q1", "8"},
+      {"Edit1_bes", "1"},         {"Edit1_asb", "0.0458"},
+      {"Edit1_diam", "1"},        {"Edit1_r", "0.5"},
+      {"Edit1_leng", "0.5"},      {"Edit1_temperature", "300"},
+      {"Edit1_monothick", "0"},   {"Edit1_z2", "2"},
+      {"Edit1_m2", "4"},          {"Edit1_chargestate_out", "2"},
+      {"Edit1_th", "165"},        {"Edit1_d", "100"},
+      {"Edit1_detdia", "8"},      {"Edit1_ss", "8.4"},
+      {"Edit1_hossz", "6"},       {"Edit1_ho", "0"},
+      {"Edit1_detkevch", "7.03"}, {"Edit1_dete0", "185.88"},
+      {"Edit1_detres0", "16"},    {"Edit1_detres1", "0"},
+      {"Edit1_detres2", "1"},     {"Edit1_detres3", "0"},
+      {"Edit1_detres4", "1"},     {"Edit1_target", "c"},
+      {"Edit1_mt", "12"},         {"Edit1_qm", "0"},
+      {"Edit1_level", "0"},       {"Edit1_c3", "1"},
+      {"Edit1_er", "4260"},       {"Edit1_fwhm", "20"},
+      {"Edit1_rezmin", "4190"},   {"Edit1_rezmax", "4350"},
+      {"Edit1_estep", "10"},      {"Edit1_depthmax", "6"},
+      {"Edit1_x", "0.05"},        {"Edit1_thr", "150"},
+      {"Edit1_x_corr", "0"},      {"Edit1_theta_min", "10"},
+      {"Edit1_theta_max", "10"},  {"Edit1_Alfa_min", "0"},
+      {"Edit1_step_deg", "2"},    {"Edit1_dex1", "0"},
+      {"Edit1_dex2", "2"},        {"Edit1_dex3", "4"},
+      {"Edit1_dex4", "6"},        {"Edit1_NRACrossConstant", "100"},
+      {"Edit1_itlength", "1E17"}};
+  for (const auto& [name, text] : expected)
+    EXPECT_EQ(Text(name), text) << name;
+
+  EXPECT_EQ(FromQt(Find<QPlainTextEdit>("richedit1")->toPlainText()), "S=\nn=9.64e22\nc,1\nsi,1\n");
+  EXPECT_EQ(FromQt(Find<QPlainTextEdit>("RichEdit2")->toPlainText()), "");
+  EXPECT_EQ(LabelText("Label_reaction"), "28Si(4He,4He)");
+  EXPECT_EQ(LabelText("Label_iba"), "RBS");
+  EXPECT_EQ(LabelText("Label_given_target"), "28Si");
+  EXPECT_EQ(FromQt(Find<QComboBox>("ComboBox1")->currentText()), "Screening");
+  EXPECT_EQ(FromQt(Find<QComboBox>("ComboBox_HEERD_p")->currentText()), "He ERD for proton");
+  EXPECT_EQ(FromQt(Find<QComboBox>("ComboBox_HEERD_d")->currentText()), "He ERD for deuteron");
+
+  for (const char* on :
+       {"CheckAll", "CheckGeo", "CheckStraggling", "CheckChu", "CheckYang", "CheckMS",
+        "CheckDoppler", "CheckBeam", "CheckDet", "Checktschalar", "RadioButton2", "RadioButton3",
+        "RadioButton6", "RadioButton_ZBL92", "RadioButton_ESS_Rutherford",
+        "RadioButton_ERD_Rutherford", "RadioButton_NRAConstans"})
+    EXPECT_TRUE(Checked(on)) << on;
+  for (const char* off :
+       {"CheckNothing", "CheckKinematic", "CheckKinematic2", "RadioButton1", "RadioButton4",
+        "RadioButton5", "RadioButton_ZBL2003", "RadioButton_ESS_NonRutherford",
+        "RadioButton_ERD_NonRutherford", "RadioButton_NRA_Files", "CheckBox1_given_target"})
+    EXPECT_FALSE(Checked(off)) << off;
+}
+
+TEST_F(MainWindowDefaults, StartsWithOnlyMenuAndStatusBar) {
+  EXPECT_EQ(FromQt(window_->windowTitle()), "DOdavev");
+  EXPECT_FALSE(PagesShown());
+  EXPECT_FALSE(Shown("Output"));
+  EXPECT_FALSE(Shown("Panel_about"));
+  EXPECT_FALSE(Shown("Panel3"));
+  EXPECT_FALSE(Shown("Panel14"));
+  EXPECT_EQ(CurrentPage(), "Beam");
+  QStringList menus;
+  for (QAction* a : window_->menuBar()->actions())
+    menus << a->text();
+  EXPECT_EQ(menus, QStringList({"files", "parameters", "calculations", "help"}));
+
+  auto* pages = Find<QTabWidget>("PageControl1");
+  QStringList tabs;
+  for (int i = 0; i < pages->count(); ++i)
+    tabs << pages->tabText(i);
+  EXPECT_EQ(tabs, QStringList({"Beam", "Sample", "Detection", "Reactions", "Options",
+                               "Optimisation", "Stopping powers", "Cross sections", "Simulation"}));
+}
+
+TEST_F(MainWindowDefaults, ParametersMenuOpensThePages) {
+  window_->findChild<QAction*>(QStringLiteral("parameters1"))->trigger();
+  EXPECT_TRUE(PagesShown());
+  EXPECT_TRUE(Shown("Button5"));
+}
+
+using OkButton = WindowTest;
+
+TEST_F(OkButton, DefaultsGiveNoMessageAndCloseThePages) {
+  window_->parameters1Click();
+  Click("Button5");
+  EXPECT_TRUE(messages_.empty()) << messages_.front();
+  EXPECT_FALSE(PagesShown());
+  // Circular diaphragm of 8 mm at 100 mm: pi * 8^2 / 4 / 100^2 * 1000 = 5.0265 msr,
+  // rounded to three significant digits (5.03) and shown with three decimals.
+  EXPECT_EQ(LabelText("Label35"), "5.030");
+}
+
+TEST_F(OkButton, TrailingBlankIsAFormatErrorThatReopensThePagesOnDetection) {
+  Type("Edit1_e0", "3100 ");
+  Click("Button5");
+  ASSERT_EQ(messages_, std::vector<std::string>({"Problem with the parameters"}));
+  EXPECT_TRUE(PagesShown());
+  EXPECT_TRUE(Shown("Button5"));
+  EXPECT_EQ(CurrentPage(), "Detection");
+  // What was typed stays for the user to correct.
+  EXPECT_EQ(Text("Edit1_e0"), "3100 ");
+}
+
+TEST_F(OkButton, LeadingBlankAndExponentAreNumbers) {
+  Type("Edit1_e0", " 3100");
+  Type("Edit1_itlength", "1E17");
+  Type("Edit1_bes", "-5");
+  Click("Button5");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(OkButton, DecimalCommaIsRefused) {
+  Type("Edit1_q1", "1,5");
+  Click("Button5");
+  EXPECT_EQ(messages_, std::vector<std::string>({"Problem with the parameters"}));
+}
+
+TEST_F(OkButton, ThreeBadResolutionFieldsAreCountedInTheMessage) {
+  Type("Edit1_detres0", "a");
+  Type("Edit1_detres2", "");
+  Type("Edit1_detres4", "1..2");
+  Click("Button5");
+  EXPECT_EQ(messages_,
+            std::vector<std::string>({"problem with the parameters of detector resolution3",
+                                      "Problem with the parameters"}));
+}
+
+TEST_F(OkButton, ChargeStateAboveAtomicNumberIsReportedOnce) {
+  Type("Edit1_chargestate_in", "3");
+  Type("Edit1_chargestate_out", "3");
+  Click("Button5");
+  EXPECT_EQ(messages_, std::vector<std::string>({"Problem with the charge state parameters"}));
+  EXPECT_TRUE(PagesShown());
+}
+
+TEST_F(OkButton, EmptySampleReopensTheSamplePage) {
+  Find<QPlainTextEdit>("richedit1")->setPlainText("");
+  Click("Button5");
+  EXPECT_EQ(messages_, std::vector<std::string>({"Target is not defined"}));
+  EXPECT_TRUE(PagesShown());
+  EXPECT_EQ(CurrentPage(), "Sample");
+}
+
+TEST_F(OkButton, OpeningTheCalculationsMenuRunsOkAndShowsItsMessagesAfterwards) {
+  Type("Edit1_a", "eighty");
+  window_->calculations1Click();
+  // The menu is opening: its messages wait until the event loop has closed it.
+  EXPECT_TRUE(messages_.empty());
+  ASSERT_TRUE(WaitUntil([&] { return !messages_.empty(); }, 5000));
+  EXPECT_EQ(messages_, std::vector<std::string>({"Problem with the parameters"}));
+  EXPECT_TRUE(PagesShown());
+}
+
+using DetectorPanels = WindowTest;
+
+TEST_F(DetectorPanels, ResolutionPanelExplainsItselfAndClosesWhenItsFieldsAreGood) {
+  window_->parameters1Click();
+  Click("Button1");
+  ASSERT_TRUE(Shown("Panel3"));
+  EXPECT_EQ(LabelText("Label_resolution"),
+            "energy resolution of the detector can be given as\n"
+            " a0 + a1 * E^a2 + a3 * E^a4\n"
+            "where E is the energy of the detected ion [keV]");
+  Type("Edit1_detres1", "x");
+  Click("Button10");
+  EXPECT_EQ(messages_,
+            std::vector<std::string>({"problem with the parameters of detector resolution1"}));
+  EXPECT_TRUE(Shown("Panel3"));
+  Type("Edit1_detres1", "0.5");
+  Click("Button10");
+  EXPECT_FALSE(Shown("Panel3"));
+}
+
+TEST_F(DetectorPanels, CalibrationPanelClosesOnlyWhenBothFieldsAreNumbers) {
+  Click("Button2");
+  ASSERT_TRUE(Shown("Panel14"));
+  Type("Edit1_dete0", "");
+  Click("Button11");
+  EXPECT_EQ(messages_,
+            std::vector<std::string>({"problem with the parameters of detector calibration"}));
+  EXPECT_TRUE(Shown("Panel14"));
+  Type("Edit1_dete0", "190");
+  Click("Button11");
+  EXPECT_FALSE(Shown("Panel14"));
+}
+
+using MasterSwitches = WindowTest;
+
+constexpr const char* kContributions[] = {"CheckBeam", "CheckStraggling", "CheckChu",
+                                          "CheckYang", "CheckMS",         "CheckDoppler",
+                                          "CheckGeo",  "CheckDet",        "Checktschalar"};
+
+TEST_F(MasterSwitches, NothingThenAllLeavesEveryContributionOnButMsMax) {
+  Click("CheckKinematic");  // the master switches never touch the spectrograph corrections
+  Click("CheckNothing");
+  for (const char* name : kContributions)
+    EXPECT_FALSE(Checked(name)) << name;
+  EXPECT_FALSE(Checked("CheckAll"));
+  EXPECT_TRUE(Checked("CheckNothing"));
+
+  Click("CheckAll");
+  for (const char* name : kContributions)
+    EXPECT_TRUE(Checked(name)) << name;
+  EXPECT_FALSE(Checked("CheckNothing"));
+  EXPECT_TRUE(Checked("CheckKinematic"));
+  EXPECT_FALSE(Checked("CheckKinematic2"));
+  window_->CollectInputs();
+  EXPECT_FALSE(session_->params.CheckMS_max);
+}
+
+TEST_F(MasterSwitches, UncheckingAllChangesNothingElseAndSingleBoxesLeaveTheMastersAlone) {
+  Click("CheckAll");  // on -> off
+  EXPECT_FALSE(Checked("CheckAll"));
+  for (const char* name : kContributions)
+    EXPECT_TRUE(Checked(name)) << name;
+  Click("CheckMS");
+  EXPECT_FALSE(Checked("CheckMS"));
+  EXPECT_FALSE(Checked("CheckAll"));
+  EXPECT_FALSE(Checked("CheckNothing"));
+}
+
+using ShapeRadios = WindowTest;
+
+TEST_F(ShapeRadios, BeamSlitShowsTheInputsOfItsShape) {
+  Click("RadioButton1");
+  EXPECT_TRUE(Shown("Edit1_diam"));
+  EXPECT_TRUE(Shown("Label28"));
+  for (const char* name : {"Edit1_r", "Edit1_leng", "Label11", "Label12"})
+    EXPECT_FALSE(Shown(name)) << name;
+  Click("RadioButton2");
+  EXPECT_FALSE(Shown("Edit1_diam"));
+  EXPECT_FALSE(Shown("Label28"));
+  for (const char* name : {"Edit1_r", "Edit1_leng", "Label11", "Label12"})
+    EXPECT_TRUE(Shown(name)) << name;
+}
+
+TEST_F(ShapeRadios, RectangularDiaphragmRecomputesTheSolidAngle) {
+  window_->parameters1Click();
+  Click("RadioButton4");
+  for (const char* name : {"Edit1_ss", "Edit1_hossz", "Label14", "Label15"})
+    EXPECT_TRUE(Shown(name)) << name;
+  EXPECT_FALSE(Shown("Edit1_detdia"));
+  EXPECT_FALSE(Shown("Label13"));
+  // 8.4 mm x 6 mm at 100 mm: 50.4 / 10000 sr = 5.04 msr.
+  EXPECT_EQ(LabelText("Label35"), "5.040");
+  EXPECT_EQ(CurrentPage(), "Detection");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ShapeRadios, BadSlitFieldGetsItsOwnMessageOnLeaving) {
+  Click("RadioButton4");
+  Type("Edit1_hossz", "six");
+  Find<QLineEdit>("Edit1_hossz")->editingFinished();
+  ASSERT_TRUE(WaitUntil([&] { return !messages_.empty(); }, 5000));
+  EXPECT_EQ(messages_, std::vector<std::string>({"detector slit is not well defined"}));
+}
+
+using LeavingAField = WindowTest;
+
+TEST_F(LeavingAField, ReactionIsIdentifiedAgain) {
+  Type("Edit1_target", "si");
+  Type("Edit1_mt", "28");
+  Find<QLineEdit>("Edit1_mt")->editingFinished();
+  // Target 28Si hit by 4He with 4He detected at 165 degrees: backscattering. The label
+  // writes mass number and the two-character symbol of each nucleus.
+  ASSERT_TRUE(WaitUntil([&] { return LabelText("Label_reaction") != "28Si(4He,4He)"; }, 5000));
+  EXPECT_EQ(LabelText("Label_reaction"), "28SI(4HE,4HE)");
+  EXPECT_EQ(LabelText("Label_iba"), "RBS");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(LeavingAField, DetectingTheTargetAtomIsRecoilDetection) {
+  // 4He on 1H, the proton detected at 30 degrees: elastic recoil detection.
+  Type("Edit1_target", "h");
+  Type("Edit1_mt", "1");
+  Type("Edit1_z2", "1");
+  Type("Edit1_m2", "1");
+  Type("Edit1_th", "30");
+  Find<QLineEdit>("Edit1_th")->editingFinished();
+  ASSERT_TRUE(WaitUntil([&] { return LabelText("Label_iba") != "RBS"; }, 5000));
+  EXPECT_EQ(LabelText("Label_iba"), "ERD");
+}
+
+using LayerTexts = WindowTest;
+
+TEST_F(LayerTexts, EditingMarksTheTextAsModified) {
+  Find<QPlainTextEdit>("richedit1")->appendPlainText("o,1");
+  EXPECT_EQ(LabelText("samplefile"), "Sample : modified");
+  Find<QPlainTextEdit>("RichEdit2")->setPlainText("A=1000\nN=6e22\nal,1\n");
+  EXPECT_EQ(LabelText("Absorbensfile"), "Absorbens : modified");
+}
+
+using AboutPanel = WindowTest;
+
+TEST_F(AboutPanel, ShowsNameVersionAndDataSources) {
+  window_->findChild<QAction*>(QStringLiteral("AboutVornex1"))->trigger();
+  ASSERT_TRUE(Shown("Panel_about"));
+  const QString about = Find<QLabel>("Label_about")->text();
+  EXPECT_TRUE(about.contains("NIST"));
+  EXPECT_TRUE(about.contains("RIPL-3"));
+  EXPECT_TRUE(LabelText("Label_datadir").find("LEV") != std::string::npos);
+  Click("Button20");
+  EXPECT_FALSE(Shown("Panel_about"));
+}
+
+}  // namespace
+}  // namespace dodavev::testing
