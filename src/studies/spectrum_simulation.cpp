@@ -1,10 +1,7 @@
 #include "studies/spectrum_simulation.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <future>
-#include <thread>
 
 #include "app/calculations.hpp"
 #include "app/messages.hpp"
@@ -246,59 +243,51 @@ std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool given
 
 FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
                                         const std::vector<FullSpectrumRun>& plan,
-                                        unsigned threads) {
-  FullSpectrumResult result;
-  const std::size_t count = plan.size();
-  result.runs = static_cast<int>(count);
-  if (count == 0) return result;
-
-  std::vector<Spectrum> spectra(count);
-  std::vector<CollectingSink> sinks(count);
-  std::vector<RunOutcome> outcomes(count, RunOutcome::kWalked);
-  std::unique_ptr<RunResults> last;
-  std::atomic<std::size_t> next{0};
-  auto work = [&]() {
-    auto state = std::make_unique<RunState>();
-    auto results = std::make_unique<RunResults>();
-    for (std::size_t i = next++; i < count; i = next++) {
-      RunRequest request = base;
-      request.SpectrumFlag = 'T';
-      request.fullSpectrumTarget = plan[i].isotope.symbol;
-      request.fullSpectrumMass = plan[i].mass;
-      request.kind = plan[i].kind;
-      outcomes[i] = RunSpectrumWalk(session, request, *state, *results, sinks[i]);
-      spectra[i] = results->SimulatedSpectrum;
-      if (i + 1 == count) last = std::make_unique<RunResults>(*results);
-    }
+                                        const ScanSettings& settings, MessageSink& messages) {
+  struct IsotopeRun {
+    Spectrum spectrum{};
+    RunOutcome outcome = RunOutcome::kWalked;
+    std::unique_ptr<RunResults> results;  // kept for the last run only
   };
+  const int count = static_cast<int>(plan.size());
+  ScanOutcome<IsotopeRun> scan =
+      RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages,
+                          [&](int index, MessageSink& sink) {
+                            const FullSpectrumRun& planned = plan[static_cast<std::size_t>(index)];
+                            RunRequest request = base;
+                            request.SpectrumFlag = 'T';
+                            request.fullSpectrumTarget = planned.isotope.symbol;
+                            request.fullSpectrumMass = planned.mass;
+                            request.kind = planned.kind;
+                            auto state = std::make_unique<RunState>();
+                            auto results = std::make_unique<RunResults>();
+                            IsotopeRun out;
+                            out.outcome = RunSpectrumWalk(session, request, *state, *results, sink);
+                            out.spectrum = results->SimulatedSpectrum;
+                            if (index + 1 == count) out.results = std::move(results);
+                            return out;
+                          });
 
-  unsigned n = threads != 0 ? threads : std::max(1U, std::thread::hardware_concurrency());
-  n = static_cast<unsigned>(std::min<std::size_t>(n, count));
-  std::vector<std::future<void>> helpers;
-  for (unsigned t = 1; t < n; ++t)
-    helpers.push_back(std::async(std::launch::async, work));
-  work();
-  for (auto& h : helpers)
-    h.get();
-
+  FullSpectrumResult result;
+  result.runs = static_cast<int>(scan.results.size());
+  result.stopped = scan.stopped;
   // Summed in plan order, whatever order the runs finished in.
-  for (const Spectrum& s : spectra) {
+  bool allBelowThreshold = !scan.results.empty();
+  for (IsotopeRun& run : scan.results) {
     for (int c = 1; c <= kSpectrumChannels; ++c) {
       const auto i = static_cast<std::size_t>(c);
-      result.sum[i] += s[i];
+      result.sum[i] += run.spectrum[i];
     }
+    allBelowThreshold = allBelowThreshold && run.outcome == RunOutcome::kBelowThreshold;
+    if (run.results) result.last = std::move(run.results);
   }
-  for (const CollectingSink& sink : sinks) {
-    for (const std::string& text : sink.messages) {
-      if (std::find(result.messages.begin(), result.messages.end(), text) == result.messages.end())
-        result.messages.push_back(text);
-    }
+  if (allBelowThreshold) {
+    messages.Show("the energy of the incident ion is below the threshold energy");
   }
-  if (std::all_of(outcomes.begin(), outcomes.end(),
-                  [](RunOutcome o) { return o == RunOutcome::kBelowThreshold; })) {
-    result.messages.emplace_back("the energy of the incident ion is below the threshold energy");
+  if (result.stopped) {
+    messages.Show("full spectrum (1) was stopped after " + std::to_string(result.runs) + " of " +
+                  std::to_string(count) + " isotope runs");
   }
-  result.last = std::move(last);
   return result;
 }
 
@@ -328,10 +317,8 @@ void spektrumsim21Click(Session& session) {
   auto prepared = std::make_unique<RunState>();
   SetUpCalculation(session, request, *prepared, session.messages);
   const bool given = session.params.CheckBox1_given_target;
-  FullSpectrumResult full =
-      SimulateFullSpectrum(session, request, PlanFullSpectrum(session, given), 0);
-  for (const std::string& text : full.messages)
-    session.messages.Show(text);
+  FullSpectrumResult full = SimulateFullSpectrum(session, request, PlanFullSpectrum(session, given),
+                                                 session.scan, session.messages);
 
   if (full.last) {
     session.results = std::move(*full.last);

@@ -17,6 +17,7 @@
 #include "engine/resolution.hpp"
 #include "physics/absorber_spectrum.hpp"
 #include "physics/path.hpp"
+#include "studies/parallel_scan.hpp"
 #include "studies/profile.hpp"
 #include "studies/spectrum_accumulation.hpp"
 
@@ -79,16 +80,18 @@ struct FullSpectrumRun {
 std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget);
 
 struct FullSpectrumResult {
-  Spectrum sum{};                     // counts per keV, channels 1..600
-  std::unique_ptr<RunResults> last;   // reports and table of the last run; none without runs
-  std::vector<std::string> messages;  // of all runs in order, each text once
-  int runs = 0;
+  Spectrum sum{};                    // counts per keV, channels 1..600
+  std::unique_ptr<RunResults> last;  // reports and table of the last run; none without it
+  int runs = 0;                      // runs done
+  bool stopped = false;              // stopped before the last run
 };
 
-// Runs the planned runs with `threads` threads (0: one per core) and sums their spectra in
-// plan order. `base` carries the modes and levels the set-up prepared.
+// Runs the planned runs on the threads of `settings` and sums their spectra in plan order.
+// `base` carries the modes and levels the set-up prepared. The runs' messages go to
+// `messages` in plan order, each text once.
 FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
-                                        const std::vector<FullSpectrumRun>& plan, unsigned threads);
+                                        const std::vector<FullSpectrumRun>& plan,
+                                        const ScanSettings& settings, MessageSink& messages);
 
 // The menu handlers spectrumsimulation1Click ("spectrum simulation") and
 // spektrumsim21Click ("full spectrum (1)") are declared in app/calculations.hpp.
