@@ -284,7 +284,7 @@ void SetUpCalculation(Session& session, RunRequest& request, RunState& run, Mess
   ParameterSet& p = session.params;
   if (request.CalcMode == 'R') request.e0 = p.er;
   IdentifyReaction(session);
-  const ReactionKind kind = session.reaction.kind;
+  const ReactionKind kind = request.kind.value_or(session.reaction.kind);
 
   // Forward scattering beyond the largest angle of an ion heavier than its target.
   if (kind == ReactionKind::kForwardScattering) {

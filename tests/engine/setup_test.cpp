@@ -342,6 +342,38 @@ TEST_F(CalculationSetUp, ForwardScatteringBeyondTheLargestAngleSwitchesToY) {
   EXPECT_DOUBLE_EQ(run.kinematicFactor, 0.0);
 }
 
+TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
+  Button5Click(session());
+  RunRequest request;
+  request.SpectrumFlag = 'T';
+  request.fullSpectrumTarget = "si";
+  request.fullSpectrumMass = 29.0;
+  request.kind = ReactionKind::kErd;
+  RunState run;
+  ASSERT_TRUE(PrepareRun(session(), request, run));
+  // The recoil is the target isotope itself; the walk goes on as a sub-spectrum run.
+  EXPECT_EQ(run.kind, ReactionKind::kErd);
+  EXPECT_EQ(run.targetSymbol, "SI");
+  EXPECT_EQ(run.z2, 14);
+  EXPECT_DOUBLE_EQ(run.m2, 29.0);
+  EXPECT_EQ(run.SpectrumFlag, 'N');
+
+  request.kind = ReactionKind::kForwardScattering;
+  ASSERT_TRUE(PrepareRun(session(), request, run));
+  EXPECT_EQ(run.z2, 2);  // the projectile itself
+  EXPECT_DOUBLE_EQ(run.m2, 4.0);
+
+  // Backscattering from a target lighter than the detected ion is not possible.
+  request.kind = ReactionKind::kRbs;
+  request.fullSpectrumTarget = "h";
+  request.fullSpectrumMass = 1.0;
+  EXPECT_FALSE(PrepareRun(session(), request, run));
+  RunResults results;
+  CollectingSink sink;
+  EXPECT_EQ(RunResolution(session(), request, run, results, sink), RunOutcome::kTargetNotUsable);
+  EXPECT_TRUE(results.mainReport.empty());
+}
+
 TEST_F(CalculationSetUp, AnglesAreRadiansInTheRunAndDegreesInTheInputs) {
   Button5Click(session());
   RunRequest request;
