@@ -123,6 +123,25 @@ TEST_F(DepthResolution, StepEndsExactlyOnALayerBoundaryThenGoesOnNominally) {
     EXPECT_NEAR(Value(r, 1), expected[r], 1e-9) << "row " << r;
 }
 
+TEST_F(DepthResolution, EmptyLayersAreSteppedOver) {
+  params().richedit1 =
+      "A=0\nn=9.64e22\nc,1\nsi,1\nA=1000\nn=9.64e22\nc,1\nsi,1\nA=0\nn=5e22\nsi,1\n"
+      "S=\nn=5e22\nsi,1\n";
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  const double expected[] = {0.0, 50.0, 100.0, 150.0, 200.0};
+  for (int r = 0; r < 5; ++r) {
+    EXPECT_NEAR(Value(r, 1), expected[r], 1e-9) << "row " << r;
+    EXPECT_TRUE(std::isfinite(Value(r, 36))) << "row " << r;
+  }
+}
+
+TEST_F(DepthResolution, SampleWithoutThicknessIsRefused) {
+  params().richedit1 = "A=0\nn=9.64e22\nc,1\nsi,1\n";
+  EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
+  ASSERT_EQ(runMessages_.size(), 1U);
+  EXPECT_EQ(runMessages_[0], "the sample has no thickness");
+}
+
 TEST_F(DepthResolution, ThinSampleClosesWithTheSampleThickness) {
   params().richedit1 = "A=1000\nn=9.64e22\nc,1\nsi,1\n";  // 100 nm, no substrate
   ASSERT_EQ(Run(), RunOutcome::kWalked);
