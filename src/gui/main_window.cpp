@@ -102,10 +102,13 @@ TDVornex::TDVornex(Session& session, WindowMessageSink& sink, QWidget* parent)
 }
 
 TDVornex::~TDVornex() {
-  // A run still going on must not wait for a box nobody will see.
+  // A run still going on must not wait for a box nobody will see; it ends at its next
+  // stop point and its results go with the window.
   if (worker_->running()) {
     worker_->RequestStop();
     sink_.Abandon();
+    QObject::disconnect(worker_, nullptr, this, nullptr);
+    worker_->Join();
   }
   sink_.SetDialogParent(nullptr);
 }
@@ -382,6 +385,7 @@ void TDVornex::closeEvent(QCloseEvent* event) {
     // The run ends at its next stop point; its messages no longer wait for the user.
     worker_->RequestStop();
     sink_.Abandon();
+    QObject::disconnect(worker_, nullptr, this, nullptr);
     worker_->Join();
   }
   QMainWindow::closeEvent(event);

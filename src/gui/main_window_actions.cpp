@@ -1,5 +1,6 @@
 // The handlers of the main window: each copies the controls into the session, calls the
 // core's action of the same name and shows the session again.
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -106,6 +107,7 @@ void TDVornex::ShowHint(const QString& text) {
 // ---- Menu "files" ------------------------------------------------------------------------
 
 void TDVornex::open1Click() {
+  if (calculationRunning()) return;  // the run owns the inputs until it ends
   CollectInputs();
   std::optional<std::filesystem::path> chosen;
   if (std::optional<FileChoice> choice = chooser_->Open(this, kParameterOpenFilter, "*.par"))
@@ -115,12 +117,14 @@ void TDVornex::open1Click() {
 }
 
 void TDVornex::savethe1Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   if (std::optional<FileChoice> choice = chooser_->Save(this, kParameterSaveFilter, ".par"))
     dodavev::savethe1Click(session_, choice->path);
 }
 
 void TDVornex::loadaspectrum1Click() {
+  if (calculationRunning()) return;
   if (std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat"))
     LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages);
 }
@@ -138,12 +142,14 @@ void TDVornex::parameters1Click() {
 }
 
 void TDVornex::Button5Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   dodavev::Button5Click(session_);
   ShowSession();
 }
 
 void TDVornex::calculations1Click() {
+  if (calculationRunning()) return;
   if (skipNextOk_) {
     skipNextOk_ = false;
     return;
@@ -201,12 +207,14 @@ void TDVornex::Button2Click() {
 }
 
 void TDVornex::Button10Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   dodavev::Button10Click(session_);
   ShowSession();
 }
 
 void TDVornex::Button11Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   dodavev::Button11Click(session_);
   ShowSession();
@@ -215,6 +223,7 @@ void TDVornex::Button11Click() {
 // ---- Layer files ---------------------------------------------------------------------------
 
 void TDVornex::Button6Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   if (std::optional<FileChoice> choice = chooser_->Open(this, kLayerOpenFilter, "")) {
     LoadSampleLayerFile(session_, choice->path);
@@ -223,6 +232,7 @@ void TDVornex::Button6Click() {
 }
 
 void TDVornex::Button7Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   if (std::optional<FileChoice> choice = chooser_->Save(this, kSampleSaveFilter, "")) {
     SaveSampleLayerFile(session_, choice->path);
@@ -231,6 +241,7 @@ void TDVornex::Button7Click() {
 }
 
 void TDVornex::Button8Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   if (std::optional<FileChoice> choice = chooser_->Open(this, kLayerOpenFilter, "")) {
     LoadAbsorberFile(session_, choice->path);
@@ -239,6 +250,7 @@ void TDVornex::Button8Click() {
 }
 
 void TDVornex::Button9Click() {
+  if (calculationRunning()) return;
   CollectInputs();
   if (std::optional<FileChoice> choice = chooser_->Save(this, kLayerOpenFilter, "")) {
     SaveAbsorberFile(session_, choice->path);
@@ -277,9 +289,11 @@ void TDVornex::SetRunning(bool running, const QString& caption) {
   // The run works on a copy of the inputs: nothing that changes them, nor a second run,
   // may start until its results are back.
   pagesPanel_->setEnabled(!running);
+  for (const char* name : {"open1", "savethe1", "loadaspectrum1"}) {
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) action->setEnabled(!running);
+  }
   // The charts of the previous results would change under the drawing window's feet.
   if (running && drawing_ != nullptr) drawing_->hide();
-  files_->setEnabled(!running);
   calculations_->setEnabled(!running);
   parameters_->setEnabled(!running);
   for (const char* name : {"Button4", "Button12", "Button13", "Button14"}) {
@@ -308,7 +322,8 @@ void TDVornex::OnProgress(const QString& what, const QString& unit, int done, in
 
 void TDVornex::OnRunFinished(const QString& caption, bool stopped) {
   std::unique_ptr<Session> run = worker_->Join();
-  if (run) AdoptRunSession(session_, std::move(*run));
+  if (!run) return;  // already taken back (the window is closing)
+  AdoptRunSession(session_, std::move(*run));
   SetRunning(false);
   ShowSession();
   ShowOutput(caption);

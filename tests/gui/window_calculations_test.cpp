@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/batch_run.hpp"
+#include "gui/drawing_window.hpp"
 #include "io/layer_file.hpp"
 #include "io/parameter_file.hpp"
 #include "support/temp_dir.hpp"
@@ -160,6 +161,54 @@ TEST_F(WindowCalculations, ACalculationThatFailsEndsWithAMessageNotTheProgram) {
   ASSERT_TRUE(WaitForFinish(20000));
   EXPECT_EQ(messages_, std::vector<std::string>(
                            {"the calculation \"failing\" stopped: table index out of range"}));
+  EXPECT_FALSE(window_->calculationRunning());
+}
+
+TEST_F(WindowCalculations, SubSpectrumShowsItsButtonsAndSavesTheDepthFileByFilter) {
+  window_->calculations1Click();
+  window_->RunCalculation("spectrum simulation");
+  ASSERT_TRUE(WaitForFinish());
+  ASSERT_EQ(session_->SpectrumFlag, 'N') << (messages_.empty() ? "" : messages_.front());
+  EXPECT_TRUE(Shown("Button12"));
+  EXPECT_TRUE(Shown("Button13"));
+  EXPECT_EQ(FromQt(Find<QPushButton>("Button12")->text()), "View subspectrum");
+
+  // The second filter of the dialog is the depth file: energies beside the counts.
+  Choose(dir_ / "sim.out", 2);
+  Click("Button13");
+  EXPECT_EQ(chooser_->filters.back(),
+            "Spectrum files (*.dat)|*.dat|Depth files (*.txt)|*.txt|All files (*.*)|*.*");
+  const std::string depth = ReadFile(dir_ / "sim.txt");
+  EXPECT_EQ(depth.rfind("channels     energy_[keV]     measured       simulated\r\n", 0), 0u);
+  // Channel 1 at 1 x 7.03 + 185.88 = 192.91 keV, printed with one decimal in 12 columns.
+  EXPECT_NE(depth.find("   1            192.9   "), std::string::npos);
+
+  // A calculation without a spectrum hides the two buttons again.
+  window_->RunCalculation("depth and energy resolution");
+  ASSERT_TRUE(WaitForFinish());
+  EXPECT_FALSE(Shown("Button12"));
+  EXPECT_FALSE(Shown("Button13"));
+}
+
+TEST_F(WindowCalculations, ViewResultsMarksTheResultsAndOpensTheDrawingWindow) {
+  window_->calculations1Click();
+  window_->RunCalculation("depth and energy resolution");
+  ASSERT_TRUE(WaitForFinish());
+  Click("Button14");
+  EXPECT_EQ(session_->SpectrumFlag, 'S');
+  ASSERT_NE(window_->drawingWindow(), nullptr);
+  EXPECT_FALSE(window_->drawingWindow()->isHidden());
+}
+
+TEST_F(WindowCalculations, ClosingTheWindowStopsARunningScan) {
+  std::atomic<bool> stoppedByClose{false};
+  ASSERT_TRUE(window_->StartTask("optimization", [&](Session&, RunControl& control) {
+    while (!control.StopRequested())
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stoppedByClose = true;
+  }));
+  window_->close();
+  EXPECT_TRUE(stoppedByClose.load());
   EXPECT_FALSE(window_->calculationRunning());
 }
 
