@@ -19,7 +19,7 @@ std::filesystem::path AsPath(std::string_view line) {
   return std::filesystem::path(line);
 }
 
-void RunRecord(Session& session, LineCursor& lines) {
+void RunRecord(Session& session, LineCursor& lines, const BatchRunOptions& options, int record) {
   LoadParameterFile(session, AsPath(lines.Next()));
   LoadSampleLayerFile(session, AsPath(lines.Next()));
   std::string_view absorber = lines.Next();
@@ -34,30 +34,34 @@ void RunRecord(Session& session, LineCursor& lines) {
     calculation->run(session);
   }
   // A spectrum simulation leaves 'N': its spectrum is the output; otherwise the reports.
-  std::filesystem::path output = AsPath(lines.Next());
+  const std::string_view outputLine = lines.Next();
+  std::filesystem::path output = AsPath(outputLine);
   if (session.SpectrumFlag == 'N') {
     SaveSpectrum(session, output, 1);
   } else {
     SaveResults(session, output);
   }
+  if (options.afterRecord) options.afterRecord(session, record, outputLine);
 }
 
 }  // namespace
 
-void RunBatchRecords(Session& session, std::string_view text) {
+void RunBatchRecords(Session& session, std::string_view text, const BatchRunOptions& options) {
   LineCursor lines(text);
+  int record = 0;
   while (!lines.AtEnd())
-    RunRecord(session, lines);
+    RunRecord(session, lines, options, ++record);
 }
 
-int RunBatchFile(Session& session, const std::filesystem::path& batchFile) {
+int RunBatchFile(Session& session, const std::filesystem::path& batchFile,
+                 const BatchRunOptions& options) {
   std::string text;
   int code = ReadTextFileCapped(batchFile, kMaxBatchFileBytes, text);
   if (code != 0) {
     session.messages.Show("#" + std::to_string(code));
     return code;
   }
-  RunBatchRecords(session, text);
+  RunBatchRecords(session, text, options);
   return 0;
 }
 

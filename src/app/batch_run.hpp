@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace dodavev {
@@ -15,14 +16,22 @@ struct Session;
 // are refused unread.
 inline constexpr std::size_t kMaxBatchFileBytes = 16U * 1024U * 1024U;
 
+// What a batch run does besides the records themselves.
+struct BatchRunOptions {
+  // Called after each record, once its output line has been acted on, with the record's
+  // number (from 1) and its output line (`--plots` writes the record's charts here).
+  std::function<void(const Session&, int record, std::string_view outputLine)> afterRecord;
+};
+
 // Runs every record of a BatchFile text. A short last record reads empty lines for what
 // is missing; a text without any line runs no record. Errors inside a record are shown
 // by the action that finds them and the run goes on.
-void RunBatchRecords(Session& session, std::string_view text);
+void RunBatchRecords(Session& session, std::string_view text, const BatchRunOptions& options = {});
 
 // Reads the BatchFile and runs its records. Returns 0 when it was read to its end, else
 // the input/output error code after showing "#" + the code.
-int RunBatchFile(Session& session, const std::filesystem::path& batchFile);
+int RunBatchFile(Session& session, const std::filesystem::path& batchFile,
+                 const BatchRunOptions& options = {});
 
 // Where a BatchFile named on the command line lies: the name as given, when such a file
 // exists relative to the current directory (or the name is absolute), else in the

@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: dodavev [BATCHFILE]\n"
+    "       dodavev --plots DIR BATCHFILE\n"
     "       dodavev --help | --version\n"
     "\n"
     "Ion beam analysis of layered samples: depth and energy resolution, geometry\n"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "            every record without a window and exits. Messages go to standard\n"
     "            error and to BATCHFILE.log. BATCHFILE is looked for in the current\n"
     "            directory, then in the program directory.\n"
+    "--plots DIR also writes, after each record, every chart of its calculation into DIR\n"
+    "            as SVG and PNG files (no display needed).\n"
     "Without BATCHFILE the window opens (in builds with a window).\n";
 
 }  // namespace
@@ -68,9 +71,23 @@ void FormCreate(Session& session, const std::filesystem::path& programDir,
   session.activePage = "Beam";
 }
 
-int RunProgram(int argc, char** argv, WindowRunner runner) {
+int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
   const std::string_view argv0 = argc > 0 && argv[0] != nullptr ? argv[0] : "dodavev";
-  const std::string_view first = argc > 1 && argv[1] != nullptr ? argv[1] : "";
+  std::string_view first = argc > 1 && argv[1] != nullptr ? argv[1] : "";
+  std::filesystem::path plotDir;
+  if (first == "--plots") {
+    if (argc < 4 || argv[2] == nullptr || argv[3] == nullptr || *argv[2] == '\0' ||
+        *argv[3] == '\0') {
+      std::fprintf(stderr, "dodavev: --plots needs a directory and a BatchFile\n%s", kUsage);
+      return 2;
+    }
+    if (plots == nullptr) {
+      std::fputs("dodavev: this build cannot draw charts (it was built without Qt 6)\n", stderr);
+      return 2;
+    }
+    plotDir = argv[2];
+    first = argv[3];
+  }
   if (first == "--help" || first == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
@@ -79,7 +96,7 @@ int RunProgram(int argc, char** argv, WindowRunner runner) {
     std::printf("dodavev %s\n", DODAVEV_VERSION);
     return 0;
   }
-  if (first.size() > 1 && first.front() == '-') {
+  if (plotDir.empty() && first.size() > 1 && first.front() == '-') {
     std::fprintf(stderr, "dodavev: unknown option %s\n%s", argv[1], kUsage);
     return 2;
   }
@@ -99,6 +116,7 @@ int RunProgram(int argc, char** argv, WindowRunner runner) {
     sink.OpenLog(BatchLogPath(batchFile).string());
   auto session = std::make_unique<Session>(sink);
   FormCreate(*session, programDir, ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR));
+  if (!plotDir.empty()) return plots(*session, batchFile, plotDir) == 0 ? 0 : 1;
   return RunBatchFile(*session, batchFile) == 0 ? 0 : 1;
 }
 

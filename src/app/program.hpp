@@ -14,10 +14,17 @@ struct Session;
 // without a window passes none.
 using WindowRunner = int (*)(int argc, char** argv);
 
+// Runs the BatchFile on a started session and writes the charts of every record into
+// `plotDir` ("--plots"); returns what RunBatchFile returns. A build that cannot draw
+// passes none.
+using PlotRunner = int (*)(Session& session, const std::filesystem::path& batchFile,
+                           const std::filesystem::path& plotDir);
+
 // The whole program for a command line: "--help", "--version", a BatchFile run headless
-// (exit status 0 when the BatchFile was read to its end, 1 when it could not be read), or
+// (exit status 0 when the BatchFile was read to its end, 1 when it could not be read),
+// "--plots DIR BATCHFILE" (the same, with the charts of every record written into DIR), or
 // the window. Without a window and without a BatchFile it prints how to use it.
-int RunProgram(int argc, char** argv, WindowRunner runner = nullptr);
+int RunProgram(int argc, char** argv, WindowRunner runner = nullptr, PlotRunner plots = nullptr);
 
 // Directory of the running executable (/proc/self/exe, else `argv0`).
 std::filesystem::path FindProgramDirectory(std::string_view argv0);

@@ -56,6 +56,8 @@ struct ChartSeries {
   AxisId horizontal = AxisId::Bottom;
   AxisId vertical = AxisId::Left;
   bool inLegend = false;
+  // Points drawn as circles; off for a series that only carries an axis.
+  bool pointsVisible = true;
 };
 
 struct ChartAxis {

@@ -73,7 +73,9 @@ void DrawSpectrum(Chart& chart, const Session& session) {
   ChartSeries& measured = Titled(chart, 0, "measured", colours::kBlack);
   ChartSeries& simulated = Titled(chart, 1, "simulated", colours::kBlue);
   ChartSeries& energy = Titled(chart, 2, "simulated", colours::kSilver);
+  // Carries the energy scale above the channels; nothing of it needs to be seen.
   energy.inLegend = false;
+  energy.pointsVisible = false;
   energy.horizontal = AxisId::Top;
   for (int c = 1; c <= kSpectrumChannels; ++c) {
     const auto i = static_cast<std::size_t>(c);
@@ -83,6 +85,8 @@ void DrawSpectrum(Chart& chart, const Session& session) {
   }
   Titles(chart, "Channels", "Yield");
   chart.axis(AxisId::Top).title = "Detected energy [keV]";
+  // One grid, that of the channels, keeps the plot readable.
+  chart.axis(AxisId::Top).grid = false;
 
   // Both axes reach 1.1 x the largest measured value + 1, or 1.1 x the largest simulated
   // one when that is larger.

@@ -95,6 +95,13 @@ QValueAxis* MakeAxis(const Chart& model, AxisId id) {
   return axis;
 }
 
+// Circles small enough that a dense series (a 600-channel spectrum) stays a readable line.
+qreal MarkerSize(std::size_t points) {
+  if (points > 300) return 2.5;
+  if (points > 100) return 4.0;
+  return 6.0;
+}
+
 // A series worth drawing: one a set has given a title or points.
 bool Drawn(const ChartSeries& s) {
   return !s.points.empty() || s.title != " ";
@@ -136,8 +143,8 @@ void FillQChart(QChart& target, const Chart& model) {
     pen.setWidthF(1.6);
     pen.setStyle(ToPenStyle(s.style));
     line->setPen(pen);
-    line->setPointsVisible(true);
-    line->setMarkerSize(5.0);
+    line->setPointsVisible(s.pointsVisible);
+    line->setMarkerSize(MarkerSize(s.points.size()));
     target.addSeries(line);
     line->attachAxis(axes[static_cast<std::size_t>(s.horizontal)]);
     line->attachAxis(axes[static_cast<std::size_t>(s.vertical)]);
@@ -187,6 +194,7 @@ bool WriteChartFile(const Chart& model, const QString& path, ChartFileFormat for
       svg.setOutputDevice(&file);
       svg.setSize(QSize(kChartFileWidth, kChartFileHeight));
       svg.setViewBox(area);
+      svg.setResolution(96);
       svg.setTitle(QString::fromStdString(model.title));
       svg.setDescription(QStringLiteral("DOdavev result chart"));
       QPainter painter;

@@ -164,6 +164,8 @@ TEST_F(ChartSets, SpectrumWithItsEnergyAxis) {
   EXPECT_EQ(c.series[2].title, "simulated");
   EXPECT_EQ(c.series[2].colour, colours::kSilver);
   EXPECT_FALSE(c.series[2].inLegend);
+  EXPECT_FALSE(c.series[2].pointsVisible);
+  EXPECT_TRUE(c.series[0].pointsVisible);
   EXPECT_EQ(c.series[2].horizontal, AxisId::Top);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(c.series[i].points.size(), 600U);
