@@ -1,6 +1,7 @@
 #include "studies/resonance_yield.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "app/session.hpp"
@@ -81,16 +82,14 @@ void CrossSectionIntegral::Cover(double lo, double hi) {
   }
 }
 
-CrossSectionIntegral::Node CrossSectionIntegral::At(double e) {
+CrossSectionIntegral::Cumulants CrossSectionIntegral::At(double e) {
   Cover(e, e);
   // Inside the cell [a, b] that holds e: the exact integrals of the linear sigma.
   auto inside = [e](const Node& a, const Node& b) {
     const double h = b.e - a.e;
     const double t = e - a.e;
     const double k = h > 0.0 ? (b.sigma - a.sigma) / h : 0.0;
-    Node n;
-    n.e = e;
-    n.sigma = a.sigma + k * t;
+    Cumulants n;
     n.C = a.C + a.sigma * t + k * t * t / 2.0;
     n.D = a.D + a.C * t + a.sigma * t * t / 2.0 + k * t * t * t / 6.0;
     n.E = a.E + a.D * t + a.C * t * t / 2.0 + a.sigma * t * t * t / 6.0 + k * t * t * t * t / 24.0;
@@ -99,7 +98,7 @@ CrossSectionIntegral::Node CrossSectionIntegral::At(double e) {
   // Beyond the ends of the mesh sigma is 0: C stays, D grows linearly, E quadratically.
   auto beyond = [e](const Node& end) {
     const double t = e - end.e;
-    return Node{e, 0.0, end.C, end.D + t * end.C, end.E + t * end.D + t * t / 2.0 * end.C};
+    return Cumulants{end.C, end.D + t * end.C, end.E + t * end.D + t * t / 2.0 * end.C};
   };
   if (e >= anchor_) {
     const auto it = std::upper_bound(up_.begin(), up_.end(), e,
@@ -135,10 +134,10 @@ double CrossSectionIntegral::SlabMoment(double e, double slab, double bin) {
   // (t - e) C(t + s) is the derivative of (t - e) D(t + s) - E(t + s), and likewise
   // without s; at the bin's ends t - e is -+ bin / 2.
   const double half = bin / 2.0;
-  const Node lo = At(e - half);
-  const Node hi = At(e + half);
-  const Node loS = At(e - half + slab);
-  const Node hiS = At(e + half + slab);
+  const Cumulants lo = At(e - half);
+  const Cumulants hi = At(e + half);
+  const Cumulants loS = At(e - half + slab);
+  const Cumulants hiS = At(e + half + slab);
   const double withSlab = (half * hiS.D - hiS.E) - (-half * loS.D - loS.E);
   const double without = (half * hi.D - hi.E) - (-half * lo.D - lo.E);
   return (withSlab - without) / bin;
@@ -149,18 +148,37 @@ double SpreadSlabIntegral(CrossSectionIntegral& integral, double centre, double 
   if (!(slab > 0.0) || !std::isfinite(centre)) return 0.0;
   if (!(spread > kZero) || !std::isfinite(spread)) return integral.Integral(centre, centre + slab);
   const double w = spread / kBinsPerWidth;
+  const double half = w / 2.0;
   const PearsonVII density(spread, shape, w);
+  // Bin j (offset x_j = j w of the beam energy below the centre) covers the slab starts
+  // t from edge i = kWindowBins - j to edge i + 1; neighbouring bins share their edges.
+  constexpr int kEdges = 2 * kWindowBins + 2;
+  std::array<CrossSectionIntegral::Cumulants, kEdges> at{};
+  std::array<CrossSectionIntegral::Cumulants, kEdges> atSlab{};
+  const double first = centre - (kWindowBins + 0.5) * w;
+  for (int i = 0; i < kEdges; ++i) {
+    const double t = first + i * w;
+    at[static_cast<std::size_t>(i)] = integral.At(t);
+    atSlab[static_cast<std::size_t>(i)] = integral.At(t + slab);
+  }
   double sum = 0.0;
   double weights = 0.0;
   for (int j = -kWindowBins; j <= kWindowBins; ++j) {
     const double x = j * w;
     const double p = density.Density(x);
     if (!(p > 0.0)) continue;
-    // P(x) = p + slope (x - x_j) in the bin; with t = centre - x, x - x_j = -(t - t_j).
-    const double slope = (density.Density(x + w / 2.0) - density.Density(x - w / 2.0)) / w;
-    const double t = centre - x;
-    sum +=
-        w * (p * integral.MeanSlabIntegral(t, slab, w) - slope * integral.SlabMoment(t, slab, w));
+    const auto i = static_cast<std::size_t>(kWindowBins - j);
+    const auto& lo = at[i];
+    const auto& hi = at[i + 1];
+    const auto& loS = atSlab[i];
+    const auto& hiS = atSlab[i + 1];
+    // Integral of G over the bin, and of (t - t_j) G with t_j the bin's middle.
+    const double mass = (hiS.D - loS.D) - (hi.D - lo.D);
+    const double moment = ((half * hiS.D - hiS.E) - (-half * loS.D - loS.E)) -
+                          ((half * hi.D - hi.E) - (-half * lo.D - lo.E));
+    // P is linear in the bin: P(x) = p + slope (x - x_j), and x - x_j = -(t - t_j).
+    const double slope = (density.Density(x + half) - density.Density(x - half)) / w;
+    sum += p * mass - slope * moment;
     weights += p * w;
   }
   return weights > 0.0 ? sum / weights : 0.0;
@@ -206,9 +224,17 @@ double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& ste
   if (!(step.depth > kZero) || !(c > kZero) || !(step.stopping > 0.0)) return 0.0;
   const double slab = step.Eprev - step.E;  // energy the beam loses in the step
   if (!(slab > 0.0) || !std::isfinite(slab)) return 0.0;
-  const double entrance = SpreadSlabIntegral(integral, step.Eprev, step.dE, step.shape, slab);
-  const double inStep = SpreadSlabIntegral(integral, step.E, step.dEprime, step.shape, slab);
-  return c / step.stopping * (entrance + inStep) / 2.0;
+  return c / step.stopping * SpreadSlabIntegral(integral, step.E, step.spread, step.shape, slab);
+}
+
+double StepSpread(const ResolutionTable& table, int row) {
+  auto spread = [&table](int r) {
+    const double s = table.at(std::clamp(r, 0, kResolutionRows - 1), 5);
+    return std::isfinite(s) && s > 0.0 ? s : 0.0;
+  };
+  const double before = spread(row - 1);
+  const double after = spread(row);
+  return std::sqrt((before * before + after * after) / 2.0);
 }
 
 ResonanceHooks::ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV)
@@ -247,10 +273,7 @@ double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunRes
   step.depth = run.depth;
   step.E = results.table.at(row, 4);
   step.Eprev = results.table.at(row - 1, 4);
-  step.dE = results.table.at(row, 5);
-  // The table keeps the spread of one edge of the angular spread only; both edges differ by
-  // the beam's angular spread term alone.
-  step.dEprime = step.dE;
+  step.spread = StepSpread(results.table, row);
   step.shape = results.table.at(row, 43);
   step.stopping = run.in.stoppingEnd;
   const std::vector<ResonanceIsotope> isotopes =

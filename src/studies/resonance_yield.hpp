@@ -47,6 +47,15 @@ class CrossSectionIntegral {
   using Sigma = std::function<double(double eKeV)>;  // barn/sr at the incident energy
   CrossSectionIntegral(Sigma sigma, double anchorKeV, double fineKeV, double coarseKeV);
 
+  // The running integrals at an energy: C the integral of sigma from the resonance
+  // energy, D the integral of C, E the integral of D (sigma 0 beyond the ends of the mesh).
+  struct Cumulants {
+    double C = 0.0;
+    double D = 0.0;
+    double E = 0.0;
+  };
+  Cumulants At(double e);
+
   // Integral of sigma from a to b (barn/sr keV); negative when b < a.
   double Integral(double a, double b);
   // Mean over [e - bin/2, e + bin/2] of the slab integral G(t) = Integral(t, t + slab).
@@ -60,14 +69,12 @@ class CrossSectionIntegral {
   struct Node {
     double e = 0.0;
     double sigma = 0.0;
-    double C = 0.0;  // integral of sigma from the anchor
-    double D = 0.0;  // integral of C from the anchor
-    double E = 0.0;  // integral of D from the anchor
+    double C = 0.0;
+    double D = 0.0;
+    double E = 0.0;
   };
   double Spacing(double distance) const;
   void Cover(double lo, double hi);
-  // C, D and E at e (sigma 0 beyond the ends of the mesh).
-  Node At(double e);
 
   Sigma sigma_;
   double anchor_;
@@ -106,18 +113,22 @@ std::vector<ResonanceIsotope> ResonanceIsotopes(const Layer& layer, ReactionKind
 struct ResonanceStep {
   double depth = 0.0;     // micron; the surface row yields nothing
   double E = 0.0;         // keV, mean energy of the beam at the end of the step
-  double Eprev = 0.0;     // keV, at the start of the step
-  double dE = 0.0;        // keV, FWHM of the beam's spread (value 5 of the row)
-  double dEprime = 0.0;   // keV, FWHM at the other edge of the angular spread
+  double Eprev = 0.0;     // keV, at its start
+  double spread = 0.0;    // keV, FWHM of the beam's energy spread over the step
   double shape = 100.0;   // Pearson VII shape of the spread (value 43)
   double stopping = 0.0;  // keV/micron, of the beam at the end of the step
 };
 
-// The step's yield for one isotope of density c: the mean of the entrance yield (centre
-// Eprev, spread dE) and the step yield (centre E, spread dE'), each c / S times the spread
-// slab integral over the step's energy loss. 0 at the surface, for no energy loss or no
+// The step's yield for one isotope of density c: c / S times the slab integral from E up
+// to Eprev averaged over the beam's spread. Summed over a walk, every slab of the path is
+// counted once, and only energies the beam has. 0 at the surface, for no energy loss or no
 // stopping.
 double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& step, double c);
+
+// The beam's spread over the step of row `row`: the quadratic mean of the spreads (value 5)
+// at the step's two ends, the previous row's and its own (the variance grows linearly over
+// a thin step). A spread without a finite positive value counts as 0.
+double StepSpread(const ResolutionTable& table, int row);
 
 // The resonance stage of an excitation-curve run: per printed row, the yield of the row's
 // step summed over the isotopes of the current layer. The cross sections are those of the

@@ -135,7 +135,7 @@ double WalkYield(CrossSectionIntegral& I, double e0, double eEnd, double S, doub
     step.depth = k * x;
     step.E = e0 - k * loss;
     step.Eprev = e0 - (k - 1) * loss;
-    step.dE = step.dEprime = spread;
+    step.spread = spread;
     step.stopping = S;
     sum += IsotopeStepYield(I, step, c);
   }
@@ -160,8 +160,8 @@ TEST(ThickTargetYield, LorentzianStepHeightIsPiGammaSigmaOverTwoStopping) {
   EXPECT_NEAR(y / finite, 1.0, 0.002);
   // A beam spread of a few widths only moves ions around the resonance: same height.
   EXPECT_NEAR(WalkYield(I, er + 200.0, er - 200.0, S, 0.01, c, 10.0) / y, 1.0, 0.002);
-  // Independent of the step length.
-  EXPECT_NEAR(WalkYield(I, er + 200.0, er - 200.0, S, 0.1, c, 0.0) / y, 1.0, 0.005);
+  // Independent of the step length, also for steps longer than the resonance is wide.
+  EXPECT_NEAR(WalkYield(I, er + 200.0, er - 200.0, S, 0.1, c, 0.0) / y, 1.0, 0.002);
 }
 
 TEST(ThickTargetYield, SurfaceRowAndStepsWithoutEnergyLossYieldNothing) {
@@ -174,11 +174,27 @@ TEST(ThickTargetYield, SurfaceRowAndStepsWithoutEnergyLossYieldNothing) {
   EXPECT_EQ(IsotopeStepYield(I, step, 1.0), 0.0);
   step.depth = 0.02;
   EXPECT_NEAR(IsotopeStepYield(I, step, 1.0), 1.0 / 50.0, 1e-12);  // c / S x sigma x 1 keV
+  step.spread = 3.0;  // a constant cross section does not see the spread
+  EXPECT_NEAR(IsotopeStepYield(I, step, 1.0), 1.0 / 50.0, 1e-9);
   step.Eprev = step.E;
   EXPECT_EQ(IsotopeStepYield(I, step, 1.0), 0.0);
   step.Eprev = 500.0;
   step.stopping = 0.0;
   EXPECT_EQ(IsotopeStepYield(I, step, 1.0), 0.0);
+}
+
+TEST(ThickTargetYield, EachSlabTakesTheSpreadOfTheMiddleOfItsDepth) {
+  // The beam's variance grows linearly over a thin step: over the step from row 1 to row 2
+  // the spread is sqrt((0.4^2 + 0.5^2) / 2).
+  ResolutionTable t;
+  t.at(0, 5) = 0.3;
+  t.at(1, 5) = 0.4;
+  t.at(2, 5) = 0.5;
+  EXPECT_NEAR(StepSpread(t, 2), std::sqrt((0.16 + 0.25) / 2.0), 1e-15);
+  EXPECT_NEAR(StepSpread(t, 1), std::sqrt((0.09 + 0.16) / 2.0), 1e-15);
+  t.at(0, 5) = std::nan("");  // a spread without a value counts as none
+  EXPECT_NEAR(StepSpread(t, 1), std::sqrt(0.16 / 2.0), 1e-15);
+  EXPECT_NEAR(StepSpread(t, 0), 0.0, 1e-15);
 }
 
 // Beam energy at which the excitation curve of `gamma` (no spread) reaches `fraction` of
@@ -200,13 +216,15 @@ TEST(ThickTargetYield, ANarrowResonanceKeepsItsSharpEdge) {
   // 0.1 keV resonance, no beam spread, 0.01 keV lost per step. The excitation curve is the
   // arctangent step Y/Yinf = 1/2 + atan(2 (E0 - Er) / gamma) / pi: it passes 12 % and 88 %
   // at E0 - Er = -+ (gamma / 2) tan(0.38 pi) = -+ 1.2628 gamma, a width of 2.5257 gamma,
-  // and its half height at Er. Averaging each step with its entrance half a step earlier
-  // moves the curve down by half a step's loss.
-  const double er = 429.0, gamma = 0.1, loss = 0.01;
-  const double low = EdgeAt(0.12, er, gamma, loss);
-  const double high = EdgeAt(0.88, er, gamma, loss);
-  EXPECT_NEAR((high - low) / (2.5257 * gamma), 1.0, 0.03);
-  EXPECT_NEAR(EdgeAt(0.5, er, gamma, loss), er - loss / 2.0, 0.003);
+  // and its half height at Er. Steps ten times longer than the resonance is wide change
+  // nothing: every slab is integrated exactly.
+  const double er = 429.0, gamma = 0.1;
+  for (const double loss : {0.01, 1.0}) {
+    const double low = EdgeAt(0.12, er, gamma, loss);
+    const double high = EdgeAt(0.88, er, gamma, loss);
+    EXPECT_NEAR((high - low) / (2.5257 * gamma), 1.0, 0.01) << loss;
+    EXPECT_NEAR(EdgeAt(0.5, er, gamma, loss), er, 0.001) << loss;
+  }
 }
 
 // ---- Isotopes of a layer --------------------------------------------------------------------
