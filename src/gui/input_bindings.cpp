@@ -112,8 +112,12 @@ void ShowInputsInControls(const ParameterInputs& inputs, QWidget* root) {
     if (w == nullptr) continue;
     const QSignalBlocker blocker(w);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-      edit->setText(text);
-      edit->setCursorPosition(0);
+      // An unchanged text is left alone: the field the user has just moved to keeps its
+      // cursor and selection.
+      if (edit->text() != text) {
+        edit->setText(text);
+        edit->setCursorPosition(0);
+      }
     } else if (auto* area = qobject_cast<QPlainTextEdit*>(w)) {
       if (area->toPlainText() != text) area->setPlainText(text);
       area->document()->setModified(false);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
@@ -178,6 +179,20 @@ TEST_F(OkButton, OpeningTheCalculationsMenuRunsOkAndShowsItsMessagesAfterwards) 
   ASSERT_TRUE(WaitUntil([&] { return !messages_.empty(); }, 5000));
   EXPECT_EQ(messages_, std::vector<std::string>({"Problem with the parameters"}));
   EXPECT_TRUE(PagesShown());
+}
+
+TEST_F(OkButton, CalculationsMenuOpensAgainAfterTheMessagesForTheChoice) {
+  window_->show();
+  ASSERT_TRUE(WaitUntil([&] { return window_->isVisible(); }, 5000));
+  auto* menu = window_->findChild<QMenu*>(QStringLiteral("calculations1"));
+  Type("Edit1_a", "eighty");
+  window_->menuBar()->setActiveAction(menu->menuAction());
+  ASSERT_TRUE(WaitUntil([&] { return !messages_.empty(); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 5000));
+  // "OK" ran once: reopening the menu for the choice does not repeat its messages.
+  QApplication::processEvents();
+  EXPECT_EQ(messages_, std::vector<std::string>({"Problem with the parameters"}));
+  menu->hide();
 }
 
 using DetectorPanels = WindowTest;
