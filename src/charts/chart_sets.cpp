@@ -175,7 +175,18 @@ struct ResonanceSeries {
   int column;
 };
 
-void DrawResonanceColumns(Chart& chart, const Session& session, int xColumn,
+// A beam energy below the resonance energy never reaches the resonance: its row has no
+// depth and no spreads (columns 3 to 10 all zero), only counts.
+bool ResonanceReached(const ResonanceTable& table, int row) {
+  for (int column = 3; column <= 10; ++column) {
+    if (table.at(row, column) != 0.0) return true;
+  }
+  return false;
+}
+
+// Series of the resonance table against `xColumn`; the depth charts (`reachedOnly`) leave
+// out the beam energies that never reach the resonance, which have no depth to draw.
+void DrawResonanceColumns(Chart& chart, const Session& session, int xColumn, bool reachedOnly,
                           std::initializer_list<ResonanceSeries> list) {
   const StudyResults& st = session.studies;
   const int rows = RowsWithin(st.resonanceRows, 1, ResonanceTable::kRows);
@@ -183,8 +194,10 @@ void DrawResonanceColumns(Chart& chart, const Session& session, int xColumn,
   for (const ResonanceSeries& entry : list) {
     ChartSeries& s =
         Titled(chart, index, entry.title, entry.colour, CycledStyle(static_cast<int>(index)));
-    for (int row = 1; row <= rows; ++row)
+    for (int row = 1; row <= rows; ++row) {
+      if (reachedOnly && !ResonanceReached(st.resonance, row)) continue;
       Add(s, st.resonance.at(row, xColumn), st.resonance.at(row, entry.column));
+    }
     ++index;
   }
 }
@@ -250,19 +263,19 @@ Chart BuildChartSet(const Session& session, ChartSetKind kind) {
       DrawTschalar(chart, session);
       break;
     case ChartSetKind::ExcitationCurve:
-      DrawResonanceColumns(chart, session, 2, {{"Excitation curve", colours::kBlack, 11}});
+      DrawResonanceColumns(chart, session, 2, false, {{"Excitation curve", colours::kBlack, 11}});
       Titles(chart, "Incident energy [keV]", "Yield");
       ScaleAxisToData(chart, AxisId::Left);
       chart.axis(AxisId::Bottom).automatic = true;
       chart.axis(AxisId::Bottom).increment = 0.0;
       break;
     case ChartSetKind::ResonanceDepthResolution:
-      DrawResonanceColumns(chart, session, 1, {{"Depth res.", colours::kBlack, 10}});
+      DrawResonanceColumns(chart, session, 1, true, {{"Depth res.", colours::kBlack, 10}});
       Titles(chart, "Depth [nm]", "Depth resolution [nm]");
       ScaleBottomAndLeft(chart);
       break;
     case ChartSetKind::ResonanceEnergyResolution:
-      DrawResonanceColumns(chart, session, 1,
+      DrawResonanceColumns(chart, session, 1, true,
                            {{"total+FWHM", colours::kBlack, 9},
                             {"total", colours::kRed, 8},
                             {"beam energy", colours::kGreen, 4},

@@ -323,6 +323,30 @@ TEST_F(ChartSets, ResonanceSets) {
   EXPECT_EQ(c.axis(AxisId::Left).title, "Energy resolution [keV]");
 }
 
+TEST_F(ChartSets, BeamEnergiesBelowTheResonanceHaveNoDepthToDraw) {
+  s().CalcMode = 'R';
+  s().studies.resonanceRows = 3;
+  // Row 1: 4250 keV, below a 4260 keV resonance: only the energy and the counts.
+  s().studies.resonance.at(1, 2) = 4250.0;
+  s().studies.resonance.at(1, 11) = 500.0;
+  // Row 2: 4260 keV, resonance at the surface: depth 0 but spreads.
+  s().studies.resonance.at(2, 2) = 4260.0;
+  for (int col = 3; col <= 10; ++col)
+    s().studies.resonance.at(2, col) = 2.0;
+  s().studies.resonance.at(2, 11) = 900.0;
+  s().studies.resonance.at(3, 1) = 40.0;
+  s().studies.resonance.at(3, 2) = 4270.0;
+  for (int col = 3; col <= 10; ++col)
+    s().studies.resonance.at(3, col) = 3.0;
+  EXPECT_EQ(BuildChartSet(s(), ChartSetKind::ExcitationCurve).series[0].points.size(), 3U);
+  const Chart depth = BuildChartSet(s(), ChartSetKind::ResonanceDepthResolution);
+  ASSERT_EQ(depth.series[0].points.size(), 2U);
+  EXPECT_EQ(depth.series[0].points[0].x, 0.0);
+  EXPECT_EQ(depth.series[0].points[0].y, 2.0);
+  EXPECT_EQ(BuildChartSet(s(), ChartSetKind::ResonanceEnergyResolution).series[6].points.size(),
+            2U);
+}
+
 TEST_F(ChartSets, ShortNamesAreDistinctFileNameParts) {
   using K = ChartSetKind;
   std::vector<std::string> names;
