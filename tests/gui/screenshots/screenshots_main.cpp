@@ -2,7 +2,7 @@
 // "depth and energy resolution" run, the data-file registry with its import panel and the
 // drawing window. Runs on the offscreen platform unless the caller chose another.
 //
-//   dodavev_screenshots OUTPUT_DIR
+//   dodavev_screenshots OUTPUT_DIR [WIDTH HEIGHT]
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/calculations.hpp"
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: dodavev_screenshots OUTPUT_DIR\n");
+    std::fprintf(stderr, "usage: dodavev_screenshots OUTPUT_DIR [WIDTH HEIGHT]\n");
     return 2;
   }
   QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -59,7 +60,9 @@ int main(int argc, char** argv) {
   auto session = std::make_unique<Session>(sink);
   FormCreate(*session, DODAVEV_SOURCE_DIR, DODAVEV_LEV_DIR);
   TDVornex window(*session, sink);
-  window.resize(1180, 760);
+  const int width = argc > 3 ? std::atoi(argv[2]) : 1180;
+  const int height = argc > 3 ? std::atoi(argv[3]) : 760;
+  window.resize(width > 0 ? width : 1180, height > 0 ? height : 760);
   window.show();
   bool ok = Save(&window, dir, QStringLiteral("window_start"));
 
