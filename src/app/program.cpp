@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -9,6 +10,7 @@
 #include "app/messages.hpp"
 #include "app/session.hpp"
 #include "app/startup_data.hpp"
+#include "studies/parallel_scan.hpp"
 
 #ifndef DODAVEV_INSTALL_DATADIR
 #define DODAVEV_INSTALL_DATADIR "/usr/local/share/dodavev"
@@ -21,8 +23,8 @@ namespace dodavev {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: dodavev [BATCHFILE]\n"
-    "       dodavev --plots DIR BATCHFILE\n"
+    "usage: dodavev [--jobs N] [BATCHFILE]\n"
+    "       dodavev [--jobs N] --plots DIR BATCHFILE\n"
     "       dodavev --help | --version\n"
     "\n"
     "Ion beam analysis of layered samples: depth and energy resolution, geometry\n"
@@ -35,6 +37,11 @@ constexpr const char* kUsage =
     "            directory, then in the program directory.\n"
     "--plots DIR also writes, after each record, every chart of its calculation into DIR\n"
     "            as SVG and PNG files (no display needed).\n"
+    "--jobs N, -j N\n"
+    "            threads of the optimisation and excitation-curve scans (1 to 4096;\n"
+    "            default: one per core; 1 runs them one after another). The results\n"
+    "            are the same whatever N; the scans show their progress on standard\n"
+    "            error.\n"
     "Without BATCHFILE the window opens (in builds with a window).\n";
 
 }  // namespace
@@ -73,11 +80,26 @@ void FormCreate(Session& session, const std::filesystem::path& programDir,
 
 int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
   const std::string_view argv0 = argc > 0 && argv[0] != nullptr ? argv[0] : "dodavev";
-  std::string_view first = argc > 1 && argv[1] != nullptr ? argv[1] : "";
+  auto arg = [argc, argv](int i) -> std::string_view {
+    return i < argc && argv[i] != nullptr ? argv[i] : "";
+  };
+  // "--jobs N" (or "-j N") comes first: the threads of the studies' scans.
+  int next = 1;
+  int jobs = 0;
+  if (arg(1) == "--jobs" || arg(1) == "-j") {
+    const std::optional<int> n = ParseJobCount(arg(2));
+    if (!n) {
+      std::fprintf(stderr, "dodavev: %s needs a whole number of threads from 1 to 4096\n%s",
+                   argv[1], kUsage);
+      return 2;
+    }
+    jobs = *n;
+    next = 3;
+  }
+  std::string_view first = arg(next);
   std::filesystem::path plotDir;
   if (first == "--plots") {
-    if (argc < 4 || argv[2] == nullptr || argv[3] == nullptr || *argv[2] == '\0' ||
-        *argv[3] == '\0') {
+    if (arg(next + 1).empty() || arg(next + 2).empty()) {
       std::fprintf(stderr, "dodavev: --plots needs a directory and a BatchFile\n%s", kUsage);
       return 2;
     }
@@ -85,8 +107,8 @@ int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
       std::fputs("dodavev: this build cannot draw charts (it was built without Qt 6)\n", stderr);
       return 2;
     }
-    plotDir = argv[2];
-    first = argv[3];
+    plotDir = argv[next + 1];
+    first = arg(next + 2);
   }
   if (first == "--help" || first == "-h") {
     std::fputs(kUsage, stdout);
@@ -97,7 +119,7 @@ int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
     return 0;
   }
   if (plotDir.empty() && first.size() > 1 && first.front() == '-') {
-    std::fprintf(stderr, "dodavev: unknown option %s\n%s", argv[1], kUsage);
+    std::fprintf(stderr, "dodavev: unknown option %s\n%s", argv[next], kUsage);
     return 2;
   }
   if (first.empty()) {
@@ -114,8 +136,10 @@ int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(batchFile, ec))
     sink.OpenLog(BatchLogPath(batchFile).string());
+  StderrScanProgress progress;
   auto session = std::make_unique<Session>(sink);
   FormCreate(*session, programDir, ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR));
+  session->scan = ScanSettings{jobs, &progress};
   if (!plotDir.empty()) return plots(*session, batchFile, plotDir) == 0 ? 0 : 1;
   return RunBatchFile(*session, batchFile) == 0 ? 0 : 1;
 }
