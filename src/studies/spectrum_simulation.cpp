@@ -124,7 +124,7 @@ void SpectrumRunHooks::Start(const RunState& run) {
   request_.targetMass = run.mt;
   request_.theta = run.engine.theta;
   request_.level = p.level;
-  request_.windowKeV = p.detkevch;
+  request_.windowKeV = 0.0;  // point values: the steps average over energies themselves
 
   context_.emplace(PathContext{session_.sample, session_.absorber, model_, session_.tables,
                                TransportOptionsOf(session_),

@@ -1,0 +1,353 @@
+#include "studies/spectrum_simulation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/calculations.hpp"
+#include "app/ok_action.hpp"
+#include "app/session_fixture.hpp"
+#include "engine/setup.hpp"
+
+namespace dodavev {
+namespace {
+
+// File counts of channel c: the simulated spectrum (per keV) times the channel width.
+double ChannelCounts(const Session& s, int c) {
+  return s.results.SimulatedSpectrum[static_cast<std::size_t>(c)] * s.params.detkevch;
+}
+
+double TotalCounts(const Spectrum& spectrum, double detkevch) {
+  double n = 0.0;
+  for (int c = 1; c <= kSpectrumChannels; ++c)
+    n += spectrum[static_cast<std::size_t>(c)];
+  return n * detkevch;
+}
+
+// Channel position of the centroid: channel c holds the energies from its own position up
+// to the next, so its counts sit at c + 1/2.
+double CentroidPosition(const Spectrum& spectrum) {
+  double n = 0.0;
+  double m = 0.0;
+  for (int c = 1; c <= kSpectrumChannels; ++c) {
+    n += spectrum[static_cast<std::size_t>(c)];
+    m += spectrum[static_cast<std::size_t>(c)] * (c + 0.5);
+  }
+  return m / n;
+}
+
+bool AllFinite(const Spectrum& s) {
+  for (double v : s) {
+    if (!std::isfinite(v) || v < 0.0) return false;
+  }
+  return true;
+}
+
+class SpectrumSimulation : public testing::StartedSession {
+ protected:
+  // 2 MeV helium at normal incidence, detected at 170 degrees (the classic RBS set-up).
+  void ClassicRbs(const std::string& target, const std::string& mass, const std::string& sample) {
+    params().Edit1_e0 = "2000";
+    params().Edit1_a = "90";
+    params().Edit1_th = "170";
+    params().Edit1_target = target;
+    params().Edit1_mt = mass;
+    params().richedit1 = sample;
+  }
+  const Spectrum& SubSpectrum() {
+    Button5Click(session());
+    spectrumsimulation1Click(session());
+    return session().results.SimulatedSpectrum;
+  }
+  const Spectrum& FullSpectrum() {
+    Button5Click(session());
+    spektrumsim21Click(session());
+    return session().results.SimulatedSpectrum;
+  }
+  // Q/e x Omega: q1 microC in ions times the solid angle in sr.
+  double IonsTimesSolidAngle() const {
+    return session_->params.q1 * 6.25e12 * session_->params.solid_angle * 1e-3;
+  }
+};
+
+// ---- Absolute scale against the textbook formulas ----------------------------------------
+
+TEST_F(SpectrumSimulation, ThinGoldFilmGivesTheRutherfordYieldAtKE0) {
+  // 1e16 gold atoms/cm2: 20 angstrom at 5e22 atoms/cm3, free-standing.
+  ClassicRbs("au", "197", "A=20\nn=5e22\nau,1\n");
+  const Spectrum& s = SubSpectrum();
+  ASSERT_TRUE(messages().empty()) << messages().front();
+  // Laboratory Rutherford cross section, e^2 = 1.43996 MeV fm, M1/M2 = 4/197, 170 degrees:
+  //   sigma = (Z1 Z2 e^2 / 4E)^2 4/sin^4(theta) (sqrt(1 - x^2) + cos theta)^2 / sqrt(1 - x^2),
+  //   x = (M1/M2) sin theta, giving 8.20551 barn/sr at 2 MeV (script: tests' derivation of
+  //   the thin-film yield, evaluated in double precision).
+  // Yield = (Q/e) Omega sigma Nt / sin(alpha), alpha = 90 degrees; 2 % for the film's energy
+  // loss (0.3 keV), the trapezoid of the cross section and the folding window.
+  const double expected = IonsTimesSolidAngle() * 8.20551e-24 * 1e16;
+  EXPECT_NEAR(TotalCounts(s, params().detkevch), expected, 0.02 * expected);
+  // K = ((M1 cos theta + sqrt(M2^2 - M1^2 sin^2 theta)) / (M1 + M2))^2 = 0.922551 for
+  // M1 = 4, M2 = 197: K E0 = 1845.10 keV, position (1845.10 - 185.88) / 7.03 = 236.02.
+  EXPECT_NEAR(CentroidPosition(s), (1845.10 - 185.88) / 7.03, 1.0);
+  EXPECT_TRUE(AllFinite(s));
+}
+
+TEST_F(SpectrumSimulation, ThickSiliconHeightFollowsTheStoppingCrossSectionFormula) {
+  ClassicRbs("si", "28", "S=\nn=4.98e22\nsi,1\n");
+  params().Edit1_x = "0.01";
+  ASSERT_TRUE(AllFinite(SubSpectrum()));
+  ASSERT_TRUE(messages().empty()) << messages().front();
+  // Classic thick-target height H = (Q/e) Omega sigma(E) N detkevch / (sin alpha |dE_det/dx|)
+  // at a detected energy 150 keV below the surface edge K E0 = 0.564947 x 2000 = 1129.89 keV.
+  // Independent script: helium stopping of silicon from Ziegler's 1977 fit (coefficients of
+  // shared/data/stopping/helium_coefficients.csv, e.g. 47.87 eV/(1e15 at/cm2) at 2 MeV)
+  // integrated by fourth-order Runge-Kutta in, K E out along x / cos(10 deg): E_det = 979.89
+  // keV comes from x = 0.33166 micron, where the beam has E = 1920.18 keV (sigma_R = 0.268655
+  // barn/sr) and E_det falls by 463.78 keV/micron. H = 5096.9 counts per channel for
+  // Q/e = 5e13 and Omega = pi 4^2 / 100^2 sr; scaled here by the session's solid angle.
+  const double omegaSr = params().solid_angle * 1e-3;
+  const double h = 5096.9 * omegaSr / (M_PI * 16.0 / 10000.0);
+  // 979.89 keV is channel (979.89 - 185.88) / 7.03 = 112.95: the mean of channels 112 and
+  // 113 is the height at that energy (the spectrum is straight there).
+  const double measured = 0.5 * (ChannelCounts(session(), 112) + ChannelCounts(session(), 113));
+  EXPECT_NEAR(measured, h, 0.03 * h);
+  // The surface edge lies at K E0: half the height near the edge is reached within one
+  // channel of (1129.89 - 185.88) / 7.03 = 134.28.
+  const double top = ChannelCounts(session(), 125);
+  int edge = 0;
+  for (int c = 125; c < 200; ++c) {
+    if (ChannelCounts(session(), c) > top / 2.0) edge = c;
+  }
+  EXPECT_NEAR(edge + 0.5, 134.28, 1.0);
+}
+
+TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEdges) {
+  ClassicRbs("si", "28", "A=20\nn=5e22\nsi#,1\n");
+  const Spectrum& s = FullSpectrum();
+  ASSERT_TRUE(messages().empty()) << messages().front();
+  EXPECT_EQ(session().studies.Button12Caption, "View spectrum");
+  // Sum over the isotopes of abundance x sigma_R(2 MeV, 170 deg, M2) x Nt; abundances of the
+  // shipped element table (shared/data/isotopes/isotopes.csv: 0.92223, 0.04685, 0.03092),
+  // sigma_R by the formula of the gold test: 0.247639, 0.248328, 0.248951 barn/sr (the
+  // recoil correction shrinks as the target gets heavier).
+  const double sigma = 0.92223 * 0.247639 + 0.04685 * 0.248328 + 0.03092 * 0.248951;
+  const double expected = IonsTimesSolidAngle() * sigma * 1e-24 * 1e16;
+  EXPECT_NEAR(TotalCounts(s, params().detkevch), expected, 0.02 * expected);
+
+  // Each isotope on its own, at its own K: 28Si 0.564947, 29Si 0.576332, 30Si 0.587149.
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  ASSERT_EQ(plan.size(), 3U);
+  RunRequest base;
+  base.CalcMode = 'D';
+  base.SpectrumFlag = 'T';
+  CollectingSink sink;
+  const double kFactor[] = {0.564947, 0.576332, 0.587149};
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    EXPECT_EQ(plan[i].isotope.A, 28 + static_cast<int>(i));
+    const FullSpectrumResult one = SimulateFullSpectrum(session(), base, {plan[i]}, {}, sink);
+    EXPECT_NEAR(CentroidPosition(one.sum), (kFactor[i] * 2000.0 - 185.88) / 7.03, 1.0) << i;
+  }
+}
+
+// ---- Proportions ---------------------------------------------------------------------------
+
+TEST_F(SpectrumSimulation, DoubleDoseDoublesEveryChannel) {
+  const Spectrum once = SubSpectrum();
+  params().Edit1_q1 = "16";
+  const Spectrum& twice = SubSpectrum();
+  double total = 0.0;
+  for (int c = 1; c <= kSpectrumChannels; ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    EXPECT_NEAR(twice[i], 2.0 * once[i], 1e-12 * (1.0 + once[i])) << c;
+    total += once[i];
+  }
+  EXPECT_GT(total, 0.0);
+}
+
+TEST_F(SpectrumSimulation, ZeroDoseGivesAnEmptySpectrumWithoutNumbersGoingBad) {
+  params().Edit1_q1 = "0";
+  const Spectrum& s = SubSpectrum();
+  EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
+  EXPECT_TRUE(AllFinite(s));
+  EXPECT_EQ(session().SpectrumFlag, 'N');
+}
+
+TEST_F(SpectrumSimulation, GivenTargetFullSpectrumEqualsTheSubSpectrum) {
+  const Spectrum sub = SubSpectrum();
+  EXPECT_EQ(session().studies.Button12Caption, "View subspectrum");
+  params().CheckBox1_given_target = true;
+  const Spectrum& full = FullSpectrum();
+  EXPECT_EQ(session().studies.Button12Caption, "View subspectrum");
+  EXPECT_EQ(full, sub);
+  EXPECT_GT(TotalCounts(full, params().detkevch), 0.0);
+}
+
+TEST_F(SpectrumSimulation, HeavierElementsGiveTallerEdgesInProportionToZSquared) {
+  // Thin films of equal areal density: carbon and silicon in one layer, 1:1, 1e16 atoms/cm2
+  // each. Their peaks' integrals go as the laboratory cross sections, Z^2 times the recoil
+  // correction of each mass.
+  ClassicRbs("si", "28", "A=40\nn=5e22\nc,1\nsi,1\n");
+  const Spectrum& s = FullSpectrum();
+  // Carbon at K = 0.2525 (channel 45), silicon at K = 0.5649 (channel 134).
+  double carbon = 0.0;
+  double silicon = 0.0;
+  for (int c = 1; c <= kSpectrumChannels; ++c) {
+    const double v = s[static_cast<std::size_t>(c)];
+    (c < 90 ? carbon : silicon) += v;
+  }
+  // sigma_R(2 MeV, 170 deg) by the formula of the gold test: 12C 0.0375547, 28Si 0.247639
+  // barn/sr, a ratio of 6.594 (Z^2 ratio 196/36 = 5.444, the rest from the lighter carbon
+  // recoiling more).
+  EXPECT_NEAR(silicon / carbon, 0.247639 / 0.0375547, 0.02 * 6.594);
+}
+
+// ---- Isotope list and plans ----------------------------------------------------------------
+
+TEST_F(SpectrumSimulation, PlanListsEachNaturalIsotopeOnceInTheElementTablesOrder) {
+  params().richedit1 = "A=100\nn=5e22\nc#,1\nsi#,1\nA=100\nn=5e22\nsi#,1\nc#,2\n";
+  Button5Click(session());
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  std::vector<int> masses;
+  for (const FullSpectrumRun& r : plan)
+    masses.push_back(r.isotope.A);
+  EXPECT_EQ(masses, (std::vector<int>{12, 13, 28, 29, 30}));
+  for (const FullSpectrumRun& r : plan)
+    EXPECT_EQ(r.kind, ReactionKind::kRbs);
+}
+
+TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
+  // Helium on a hydrogen-bearing sample at 30 degrees, protons detected: recoil detection.
+  params().Edit1_th = "30";
+  params().Edit1_a = "15";
+  params().RadioButton5 = true;  // IBM position: the particles leave at theta - alpha
+  params().Edit1_z2 = "1";
+  params().Edit1_m2 = "1";
+  params().Edit1_chargestate_out = "1";
+  params().Edit1_target = "h";
+  params().Edit1_mt = "1";
+  params().richedit1 = "S=\nn=5e22\nh,1\nc,1\n";
+  Button5Click(session());
+  ASSERT_EQ(session().reaction.kind, ReactionKind::kErd);
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  ASSERT_EQ(plan.size(), 4U);
+  EXPECT_EQ(plan[0].kind, ReactionKind::kErd);
+  EXPECT_EQ(plan[1].kind, ReactionKind::kForwardScattering);
+  EXPECT_EQ(plan[2].kind, ReactionKind::kForwardScattering);  // the switch carries over
+  EXPECT_EQ(plan[3].kind, ReactionKind::kErd);
+  EXPECT_EQ(plan[0].isotope.A, 1);
+  EXPECT_EQ(plan[2].isotope.A, 12);
+
+  // The sum does not depend on the order of the runs.
+  RunRequest base;
+  base.CalcMode = 'D';
+  base.SpectrumFlag = 'T';
+  CollectingSink sink;
+  const FullSpectrumResult forward =
+      SimulateFullSpectrum(session(), base, plan, {1, nullptr}, sink);
+  const std::vector<FullSpectrumRun> reversed(plan.rbegin(), plan.rend());
+  const FullSpectrumResult backward =
+      SimulateFullSpectrum(session(), base, reversed, {1, nullptr}, sink);
+  const double total = TotalCounts(forward.sum, params().detkevch);
+  EXPECT_GT(total, 0.0);
+  EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+  for (int c = 1; c <= kSpectrumChannels; ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    EXPECT_NEAR(forward.sum[i], backward.sum[i], 1e-12 * (1.0 + forward.sum[i]));
+  }
+}
+
+TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
+  params().richedit1 = "A=500\nn=6e22\nc#,1\no#,2\nA=800\nn=5e22\nsi#,1\nn#,1\nS=\nn=5e22\nti#,1\n";
+  Button5Click(session());
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  ASSERT_GT(plan.size(), 8U);
+  RunRequest base;
+  base.CalcMode = 'D';
+  base.SpectrumFlag = 'T';
+  CollectingSink serialSink;
+  CollectingSink parallelSink;
+  const FullSpectrumResult serial =
+      SimulateFullSpectrum(session(), base, plan, {1, nullptr}, serialSink);
+  const FullSpectrumResult parallel =
+      SimulateFullSpectrum(session(), base, plan, {4, nullptr}, parallelSink);
+  EXPECT_EQ(serial.sum, parallel.sum);
+  EXPECT_EQ(serialSink.messages, parallelSink.messages);
+  ASSERT_TRUE(serial.last && parallel.last);
+  EXPECT_EQ(serial.last->mainReport, parallel.last->mainReport);
+  EXPECT_GT(TotalCounts(serial.sum, params().detkevch), 0.0);
+}
+
+// ---- Bad input ---------------------------------------------------------------------------
+
+TEST_F(SpectrumSimulation, OnlyElementsLighterThanTheIonGiveAnEmptySpectrumForRbs) {
+  params().richedit1 = "S=\nn=5e22\nh,1\n";
+  const Spectrum& s = FullSpectrum();
+  EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
+  EXPECT_TRUE(messages().empty()) << messages().front();
+  EXPECT_EQ(session().SpectrumFlag, 'N');
+  // Mixed with carbon, only carbon counts.
+  params().richedit1 = "S=\nn=5e22\nh,1\nc,1\n";
+  const Spectrum& mixed = FullSpectrum();
+  EXPECT_GT(TotalCounts(mixed, params().detkevch), 0.0);
+}
+
+TEST_F(SpectrumSimulation, UnknownElementInALayerCountsForNothing) {
+  params().richedit1 = "S=\nn=5e22\nqq,1\nsi,1\n";
+  params().Edit1_target = "si";
+  params().Edit1_mt = "28";
+  const Spectrum& s = SubSpectrum();
+  EXPECT_TRUE(AllFinite(s));
+  EXPECT_GT(TotalCounts(s, params().detkevch), 0.0);
+  const Spectrum& full = FullSpectrum();
+  EXPECT_TRUE(AllFinite(full));
+}
+
+TEST_F(SpectrumSimulation, CalibrationThatMissesTheParticlesGivesZeros) {
+  params().Edit1_dete0 = "50000";
+  const Spectrum& s = SubSpectrum();
+  EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
+  params().Edit1_dete0 = "0";
+  params().Edit1_detkevch = "0.5";  // 300 keV full scale: only the lowest energies fit
+  const Spectrum& narrow = SubSpectrum();
+  EXPECT_TRUE(AllFinite(narrow));
+}
+
+TEST_F(SpectrumSimulation, MonolayerSampleKeepsTheThinFilmYield) {
+  ClassicRbs("au", "197", "A=20\nn=5e22\nau,1\n");
+  params().Edit1_monothick = "1e15";  // ten monolayers in the 1e16 atoms/cm2 film
+  const Spectrum& s = SubSpectrum();
+  const double expected = IonsTimesSolidAngle() * 8.20551e-24 * 1e16;
+  EXPECT_NEAR(TotalCounts(s, params().detkevch), expected, 0.02 * expected);
+}
+
+// ---- Absorber foil -------------------------------------------------------------------------
+
+TEST_F(SpectrumSimulation, FoilShiftsTheSurfaceEdgeByItsEnergyLoss) {
+  ClassicRbs("si", "28", "S=\nn=4.98e22\nsi,1\n");
+  params().RichEdit2 = "A=5000\nn=10e22\nc,1\n";  // 0.5 micron of carbon
+  const Spectrum& s = SubSpectrum();
+  ASSERT_TRUE(AllFinite(s));
+  // Helium of 1129.89 keV through 0.5 micron of carbon at 1e23 atoms/cm3: Ziegler's 1977
+  // carbon fit integrated by fourth-order Runge-Kutta leaves 951.53 keV (a loss of 178.36
+  // keV, 35.7 eV/(1e15 at/cm2) on average). The edge moves to channel
+  // (951.53 - 185.88) / 7.03 = 108.91.
+  const double top = ChannelCounts(session(), 95);
+  int edge = 0;
+  for (int c = 95; c < 200; ++c) {
+    if (ChannelCounts(session(), c) > top / 2.0) edge = c;
+  }
+  EXPECT_NEAR(edge + 0.5, 108.91, 1.0);
+  EXPECT_LT(ChannelCounts(session(), 120), 0.01 * top);
+}
+
+TEST_F(SpectrumSimulation, FoilThatStopsEverythingLeavesZeros) {
+  params().RichEdit2 = "A=1000000\nn=6e22\nau,1\n";  // 100 micron of gold
+  const Spectrum& s = SubSpectrum();
+  EXPECT_TRUE(AllFinite(s));
+  EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
+}
+
+}  // namespace
+}  // namespace dodavev
