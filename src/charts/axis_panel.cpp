@@ -76,6 +76,10 @@ void ApplyAxisPanel(Chart& chart, AxisId axis, const AxisPanelFields& fields,
     messages.Show("The axis Minimum must be below its Maximum");
     return;
   }
+  if (!std::isfinite(*maximum - *minimum)) {
+    messages.Show("The axis range is too wide to draw");
+    return;
+  }
   a.minimum = *minimum;
   a.maximum = *maximum;
   if (axis != AxisId::Right || fields.visible) a.automatic = false;

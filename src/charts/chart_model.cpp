@@ -120,6 +120,8 @@ double NiceStep(double span) {
   if (!std::isfinite(span) || !(span > 0.0)) return 1.0;
   const double raw = span / 8.0;
   const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  // Spans near the smallest doubles: one tick step over the whole span.
+  if (!(raw > 0.0) || !(power > 0.0) || !std::isfinite(power)) return span;
   const double m = raw / power;
   const double factor = m < 1.5 ? 1.0 : m < 3.5 ? 2.0 : m < 7.5 ? 5.0 : 10.0;
   return factor * power;
@@ -145,13 +147,19 @@ AxisScale ResolveAxisScale(const Chart& chart, AxisId id) {
     scale.reversed = true;
   }
   Widen(scale.minimum, scale.maximum);
-  const double span = scale.maximum - scale.minimum;
+  double span = scale.maximum - scale.minimum;
+  if (!std::isfinite(span)) {  // wider than the doubles reach: nothing sensible to draw
+    scale.minimum = 0.0;
+    scale.maximum = 1.0;
+    span = 1.0;
+  }
   const double own = axis.increment;
   if (std::isfinite(own) && own > 0.0 && span / own <= kMaxAxisTicks) {
     scale.increment = own;
   } else {
     scale.increment = NiceStep(span);
   }
+  if (!(scale.increment > 0.0)) scale.increment = span;
   return scale;
 }
 

@@ -185,6 +185,8 @@ TEST(ChartModelScale, NiceStepsAreOneTwoOrFiveTimesAPowerOfTen) {
   EXPECT_NEAR(NiceStep(50.0), 5.0, 1e-12);  // 6.25 -> 5
   EXPECT_EQ(NiceStep(0.0), 1.0);
   EXPECT_EQ(NiceStep(-3.0), 1.0);
+  // The smallest positive double: a step, never 0 (that would be endless ticks).
+  EXPECT_GT(NiceStep(std::numeric_limits<double>::denorm_min()), 0.0);
 }
 
 }  // namespace

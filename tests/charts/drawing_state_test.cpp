@@ -216,6 +216,14 @@ TEST_F(DrawingWindowState, AxisPanelRangeTurnedRoundIsRefused) {
   state_.ApplyAxis(AxisId::Left, f, s());
   EXPECT_EQ(sink_.messages.size(), 2U);
   EXPECT_EQ(state_.chart().axis(AxisId::Left).maximum, 10.0);
+  // Both ends finite, but their distance is not.
+  f.Edit_amin = "-1e308";
+  f.Edit_amax = "1e308";
+  f.Edit_ainc = "0";
+  state_.ApplyAxis(AxisId::Left, f, s());
+  ASSERT_EQ(sink_.messages.size(), 3U);
+  EXPECT_EQ(sink_.messages[2], "The axis range is too wide to draw");
+  EXPECT_EQ(state_.chart().axis(AxisId::Left).maximum, 10.0);
 }
 
 TEST_F(DrawingWindowState, RightAxisKeepsScalingItselfUntilMadeVisible) {
