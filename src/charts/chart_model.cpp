@@ -63,6 +63,9 @@ Chart ResetChart(std::string_view title) {
   }
   chart.axis(AxisId::Right).automatic = true;
   chart.axis(AxisId::Top).automatic = true;
+  // One grid per direction, that of the bottom and left axes, keeps the plot readable.
+  chart.axis(AxisId::Right).grid = false;
+  chart.axis(AxisId::Top).grid = false;
   return chart;
 }
 
@@ -160,6 +163,15 @@ AxisScale ResolveAxisScale(const Chart& chart, AxisId id) {
     scale.increment = NiceStep(span);
   }
   if (!(scale.increment > 0.0)) scale.increment = span;
+  // An automatic axis ends on ticks, so that no point sits on the frame.
+  if (axis.automatic) {
+    const double lower = std::floor(scale.minimum / scale.increment) * scale.increment;
+    const double upper = std::ceil(scale.maximum / scale.increment) * scale.increment;
+    if (std::isfinite(lower) && std::isfinite(upper) && lower < upper) {
+      scale.minimum = lower;
+      scale.maximum = upper;
+    }
+  }
   return scale;
 }
 

@@ -94,7 +94,7 @@ LineStyle CycledStyle(int index);
 
 // The chart as it stands before a set is drawn: nine empty untitled series outside the
 // legend on the bottom and left axes, axis titles " ", bottom, left and top axes from 0 to
-// 1, right and top axes scaling automatically, the title shown.
+// 1, right and top axes scaling automatically without grid lines, the title shown.
 Chart ResetChart(std::string_view title);
 
 // Tick increment for an axis ending at `maximum`: maximum/10 rounded to a multiple of
@@ -124,10 +124,11 @@ DataExtent AxisDataExtent(const Chart& chart, AxisId axis);
 // Whether any series is drawn against `axis`.
 bool AxisInUse(const Chart& chart, AxisId axis);
 
-// What the drawing uses for an axis: the range (automatic axes span their data, an empty
-// or zero-width range is widened) and a tick increment that gives a readable number of
-// ticks (the axis's own increment when it gives at most kMaxAxisTicks ticks, else a
-// 1-2-5 step). `reversed` when the axis was given a maximum below its minimum.
+// What the drawing uses for an axis: the range (automatic axes span their data, widened
+// to the ticks around it; an empty or zero-width range is widened) and a tick increment
+// that gives a readable number of ticks (the axis's own increment when it gives at most
+// kMaxAxisTicks ticks, else a 1-2-5 step). `reversed` when the axis was given a maximum
+// below its minimum.
 struct AxisScale {
   double minimum = 0.0;
   double maximum = 1.0;

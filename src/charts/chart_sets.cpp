@@ -85,8 +85,6 @@ void DrawSpectrum(Chart& chart, const Session& session) {
   }
   Titles(chart, "Channels", "Yield");
   chart.axis(AxisId::Top).title = "Detected energy [keV]";
-  // One grid, that of the channels, keeps the plot readable.
-  chart.axis(AxisId::Top).grid = false;
 
   // Both axes reach 1.1 x the largest measured value + 1, or 1.1 x the largest simulated
   // one when that is larger.

@@ -40,6 +40,8 @@ TEST(ChartModelReset, AxesFromZeroToOneAndRightAndTopAutomatic) {
   EXPECT_FALSE(chart.axis(AxisId::Left).automatic);
   EXPECT_TRUE(chart.axis(AxisId::Right).automatic);
   EXPECT_TRUE(chart.axis(AxisId::Top).automatic);
+  EXPECT_TRUE(chart.axis(AxisId::Left).grid);
+  EXPECT_FALSE(chart.axis(AxisId::Right).grid);
 }
 
 // Increment = M/10 rounded to a multiple of 10^d, d = trunc(log10(M/10)). Each expected
@@ -140,10 +142,11 @@ TEST(ChartModelScale, AutomaticAxisSpansItsData) {
   chart.series[0].points = {{4190.0, 1.0}, {4350.0, 2.0}};
   chart.axis(AxisId::Bottom).automatic = true;
   const AxisScale scale = ResolveAxisScale(chart, AxisId::Bottom);
-  EXPECT_EQ(scale.minimum, 4190.0);
-  EXPECT_EQ(scale.maximum, 4350.0);
-  // No increment of its own: 160/8 = 20 -> step 20.
+  // No increment of its own: 160/8 = 20 -> step 20; the data 4190..4350 lie within the
+  // ticks 4180 and 4360.
   EXPECT_NEAR(scale.increment, 20.0, 1e-9);
+  EXPECT_NEAR(scale.minimum, 4180.0, 1e-9);
+  EXPECT_NEAR(scale.maximum, 4360.0, 1e-9);
 }
 
 TEST(ChartModelScale, TooManyTicksFallBackToAReadableStep) {
