@@ -406,6 +406,42 @@ TEST_F(SpectrumStepTest, ReactionEnergiesLieBetweenKEAndKEprev) {
   EXPECT_NEAR(Centroid(r), 448.75, 0.05);
 }
 
+TEST_F(SpectrumStepTest, ReactionEnergiesBeyondTheChannelsDoNotLoseTheStep) {
+  // Emitted far above the calibrated range (a fast reaction product slowed down by the way
+  // out to the detected range): the step still reaches its detected channels in full.
+  SpectrumAccumulator acc(settings_);
+  SpectrumStep s = Surface();
+  s.reactionEnergy = 9000.0;
+  acc.AddStep(s, xs_.source(), nullptr, spectrum_);
+  SpectrumStep t = Step();
+  t.reactionEnergy = 8990.0;
+  acc.AddStep(t, xs_.source(), nullptr, spectrum_);
+  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-9);
+}
+
+TEST_F(SpectrumStepTest, StepAfterOneWithoutTheIsotopeSpansFromThatDepthsSpread) {
+  // The surface is sharp (0.5 keV); the first step holds no target atoms but is detected
+  // with a spread of 20 keV; the second step's upper end is that depth, so its particles
+  // there spread by 20 keV too: some reach 10 keV (5 channels) above the step.
+  SpectrumAccumulator acc(settings_);
+  acc.AddStep(Surface(), xs_.source(), nullptr, spectrum_);
+  SpectrumStep empty = Step();
+  empty.concentration = 0.0;
+  empty.detectedFwhm = 20.0;
+  acc.AddStep(empty, xs_.source(), nullptr, spectrum_);
+  SpectrumStep next = Step();
+  next.row = 2;
+  next.depth = 0.02;
+  next.E = 1980.0;
+  next.detectedEnergy = 980.0;
+  next.detectedFwhm = 20.0;
+  acc.AddStep(next, xs_.source(), nullptr, spectrum_);
+  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-6);
+  // 990 keV + 10 keV is position 450; a 20 keV FWHM (sigma 8.5 keV) puts about 6 % of the
+  // upper end's particles beyond 1.2 sigma.
+  EXPECT_GT(spectrum_[450] * 2.0, 1.0);
+}
+
 // ---- Wide case -------------------------------------------------------------------------
 
 // A way out that loses 100 keV and adds a fixed spread.
