@@ -169,7 +169,6 @@ void PaintChart(const Chart& model, QPainter& painter, const QRectF& area) {
   scene.setSceneRect(source);
   // Let the chart lay out its axes, legend and series before it is painted.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-  QCoreApplication::sendPostedEvents();
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
