@@ -20,6 +20,8 @@ constexpr double kNotReached = 2e6;
 constexpr double kListingLimit = 1e6;
 // Most rows of the theta-scan listing.
 constexpr int kMaxListedRows = 199;
+// Angles of a scan lie within one turn either way.
+constexpr double kFullTurn = 360.0;
 
 // Whether `span` is a whole number of steps (within the angle tolerance); the number of
 // steps in `count`. Spans too large to count are not whole.
@@ -65,9 +67,11 @@ OptimisationPlan PlanOptimisation(const OptimisationInputs& in) {
   OptimisationPlan plan;
   const double step = in.step;
   plan.alphaScan = std::fabs(in.thetaMin - in.thetaMax) < kTolerance;
-  if (!std::isfinite(in.thetaMin) || !std::isfinite(in.thetaMax) || !std::isfinite(in.alfaMin) ||
-      !std::isfinite(step)) {
-    plan.problem = "optimization: the angles of the scan are not well defined";
+  auto angle = [](double deg) { return std::isfinite(deg) && std::fabs(deg) <= kFullTurn; };
+  if (!angle(in.thetaMin) || !angle(in.thetaMax) || !angle(in.alfaMin) || !angle(step)) {
+    plan.problem =
+        "optimization: the angles of the scan (Theta min., Theta max., Alfa min., Step) must "
+        "lie between -360 and 360 degrees";
     return plan;
   }
   if (!(step > kTolerance)) {

@@ -41,10 +41,10 @@ inline constexpr int kMaxThetaScanGeometries = 50000;
 
 // The geometries of a scan in the order they are evaluated, or why the inputs are refused.
 // Inputs with which the angles would never meet the end of their ranges are refused before
-// any run: a step that is not above 0, Theta max. below the first theta, a theta range or
-// an alpha range that is not a whole number of steps, a first alpha not below the first
-// theta (ERD: a first theta below 2 steps), an alpha scan of more than 200 geometries, a
-// theta scan of more than kMaxThetaScanGeometries.
+// any run: angles beyond one turn (360 degrees) either way, a step that is not above 0, Theta max.
+// below the first theta, a theta range or an alpha range that is not a whole number of steps, a
+// first alpha not below the first theta (ERD: a first theta below 2 steps), an alpha scan of more
+// than 200 geometries, a theta scan of more than kMaxThetaScanGeometries.
 struct OptimisationPlan {
   bool alphaScan = true;  // chosen from Theta min. and Theta max. as typed
   std::vector<ScanGeometry> geometries;

@@ -122,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"alpha scan over 200", {170, 170, 0, 0.5, false}},
                       Refused{"theta scan far too fine", {10, 170, 0, 1e-3, false}},
                       Refused{"not a number", {kNaN, 150, 140, 2, false}},
+                      Refused{"beyond a turn", {150, 1e17, 140, 16, false}},
                       Refused{"endless step", {150, 160, 140, 1e-300, false}}),
     [](const ::testing::TestParamInfo<Refused>& param) {
       std::string name = param.param.what;

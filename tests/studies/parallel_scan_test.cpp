@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program.hpp"
+
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace dodavev {
 namespace {
@@ -35,6 +39,24 @@ TEST(ParallelScanJobOption, AcceptsWholeNumbersFromOne) {
   EXPECT_FALSE(ParseJobCount("two"));
   EXPECT_FALSE(ParseJobCount(""));
   EXPECT_FALSE(ParseJobCount("99999999999"));
+}
+
+// The command line with "--jobs": a count that is not a whole number from 1 to 4096 is
+// refused before anything starts; a good one lets the rest of the line be read as usual.
+int RunWithArguments(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return RunProgram(static_cast<int>(args.size()), argv.data());
+}
+
+TEST(ParallelScanJobOption, TheProgramTakesItBeforeTheBatchFile) {
+  EXPECT_EQ(RunWithArguments({"dodavev", "--jobs", "zero", "run.bat"}), 2);
+  EXPECT_EQ(RunWithArguments({"dodavev", "-j", "0", "run.bat"}), 2);
+  EXPECT_EQ(RunWithArguments({"dodavev", "--jobs"}), 2);
+  EXPECT_EQ(RunWithArguments({"dodavev", "--jobs", "2", "--version"}), 0);
+  EXPECT_EQ(RunWithArguments({"dodavev", "-j", "1", "--nonsense"}), 2);
 }
 
 // Later runs finish first: each run sleeps the longer the earlier it is in the scan.
