@@ -161,6 +161,7 @@ void TDVornex::BuildCentralArea() {
   auto* layout = new QVBoxLayout(central);
 
   about_ = BuildAboutPanel();
+  about_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   about_->hide();
   layout->addWidget(about_);
 
@@ -173,6 +174,7 @@ void TDVornex::BuildCentralArea() {
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->setChildrenCollapsible(false);
   layout->addWidget(splitter, 1);
+  splitter_ = splitter;
 
   // The parameter pages and their "OK" button, hidden until "parameters".
   pagesPanel_ = new QWidget;

@@ -118,6 +118,7 @@ class TDVornex final : public QMainWindow {
   CalculationWorker* worker_ = nullptr;
   TForm_drawing* drawing_ = nullptr;  // made when first shown
 
+  QWidget* splitter_ = nullptr;  // pages above, output below
   QWidget* pagesPanel_ = nullptr;
   QTabWidget* pages_ = nullptr;
   QGroupBox* output_ = nullptr;

@@ -93,7 +93,9 @@ void TDVornex::ApplyPanels() {
     panel->setVisible(session_.Panel3Visible);
   if (auto* panel = findChild<QWidget*>(QStringLiteral("Panel14")))
     panel->setVisible(session_.Panel14Visible);
-  welcome_->setVisible(!session_.parametersVisible && output_->isHidden() && about_->isHidden());
+  const bool empty = !session_.parametersVisible && output_->isHidden();
+  splitter_->setVisible(!empty);
+  welcome_->setVisible(empty && about_->isHidden());
 }
 
 void TDVornex::ShowHint(const QString& text) {
