@@ -82,6 +82,29 @@ ReactionKind SwitchedForward(ReactionKind kind) {
   return kind;
 }
 
+// One run of a full spectrum and what the sum and the session keep of it.
+struct IsotopeRun {
+  Spectrum spectrum{};
+  RunOutcome outcome = RunOutcome::kWalked;
+  std::unique_ptr<RunResults> results;  // reports and table, for a run that walked
+};
+
+IsotopeRun RunIsotope(const Session& session, const RunRequest& base,
+                      const FullSpectrumRun& planned, MessageSink& messages) {
+  RunRequest request = base;
+  request.SpectrumFlag = 'T';
+  request.fullSpectrumTarget = planned.isotope.symbol;
+  request.fullSpectrumMass = planned.mass;
+  request.kind = planned.kind;
+  auto state = std::make_unique<RunState>();
+  auto results = std::make_unique<RunResults>();
+  IsotopeRun out;
+  out.outcome = RunSpectrumWalk(session, request, *state, *results, messages);
+  out.spectrum = results->SimulatedSpectrum;
+  if (out.outcome == RunOutcome::kWalked) out.results = std::move(results);
+  return out;
+}
+
 void ShowOutcome(RunOutcome outcome, MessageSink& messages) {
   if (outcome == RunOutcome::kBelowThreshold) {
     messages.Show("the energy of the incident ion is below the threshold energy");
@@ -244,29 +267,12 @@ std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool given
 FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
                                         const std::vector<FullSpectrumRun>& plan,
                                         const ScanSettings& settings, MessageSink& messages) {
-  struct IsotopeRun {
-    Spectrum spectrum{};
-    RunOutcome outcome = RunOutcome::kWalked;
-    std::unique_ptr<RunResults> results;  // kept for the last run only
-  };
   const int count = static_cast<int>(plan.size());
+  auto task = [&](int index, MessageSink& sink) {
+    return RunIsotope(session, base, plan[static_cast<std::size_t>(index)], sink);
+  };
   ScanOutcome<IsotopeRun> scan =
-      RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages,
-                          [&](int index, MessageSink& sink) {
-                            const FullSpectrumRun& planned = plan[static_cast<std::size_t>(index)];
-                            RunRequest request = base;
-                            request.SpectrumFlag = 'T';
-                            request.fullSpectrumTarget = planned.isotope.symbol;
-                            request.fullSpectrumMass = planned.mass;
-                            request.kind = planned.kind;
-                            auto state = std::make_unique<RunState>();
-                            auto results = std::make_unique<RunResults>();
-                            IsotopeRun out;
-                            out.outcome = RunSpectrumWalk(session, request, *state, *results, sink);
-                            out.spectrum = results->SimulatedSpectrum;
-                            if (index + 1 == count) out.results = std::move(results);
-                            return out;
-                          });
+      RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages, task);
 
   FullSpectrumResult result;
   result.runs = static_cast<int>(scan.results.size());

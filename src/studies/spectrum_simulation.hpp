@@ -81,7 +81,7 @@ std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool given
 
 struct FullSpectrumResult {
   Spectrum sum{};                    // counts per keV, channels 1..600
-  std::unique_ptr<RunResults> last;  // reports and table of the last run; none without it
+  std::unique_ptr<RunResults> last;  // reports and table of the last run that walked
   int runs = 0;                      // runs done
   bool stopped = false;              // stopped before the last run
 };

@@ -287,10 +287,13 @@ TEST_F(SpectrumSimulation, OnlyElementsLighterThanTheIonGiveAnEmptySpectrumForRb
   EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
   EXPECT_TRUE(messages().empty()) << messages().front();
   EXPECT_EQ(session().SpectrumFlag, 'N');
-  // Mixed with carbon, only carbon counts.
-  params().richedit1 = "S=\nn=5e22\nh,1\nc,1\n";
+  // Mixed with carbon, only carbon counts; the report is that of the carbon run, the last
+  // one that walked (hydrogen, last in the list, is skipped).
+  params().richedit1 = "S=\nn=5e22\nc,1\nh,1\n";
   const Spectrum& mixed = FullSpectrum();
   EXPECT_GT(TotalCounts(mixed, params().detkevch), 0.0);
+  EXPECT_EQ(session().OutputLog.rfind("REFLECTION GEOMETRY", 0), 0U);
+  EXPECT_GT(session().results.RowCount, 0);
 }
 
 TEST_F(SpectrumSimulation, UnknownElementInALayerCountsForNothing) {
