@@ -71,9 +71,12 @@ ExcitationPlan PlanExcitationCurve(double rezmin, double rezmax, double estep) {
     plan.problem = buf;
     return plan;
   }
-  for (int k = 0; k <= ResonanceTable::kRows; ++k) {
+  const auto count = static_cast<int>(steps) + 1;
+  for (int k = 0; k < count; ++k) {
     const double e0 = rezmin + k * estep;
     if (!(rezmax - e0 > -kTolerance)) break;
+    // A step too small to change energies this large would repeat the same energy.
+    if (!plan.energies.empty() && !(e0 > plan.energies.back())) continue;
     plan.energies.push_back(e0);
   }
   return plan;

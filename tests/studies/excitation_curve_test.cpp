@@ -66,6 +66,9 @@ TEST(ExcitationPlan, AHundredEnergiesFitMoreAreRefused) {
   EXPECT_TRUE(over.energies.empty());
   EXPECT_NE(over.problem.find("at most 100"), std::string::npos) << over.problem;
   EXPECT_FALSE(PlanExcitationCurve(0, 1e300, 1e-300).problem.empty());
+  // A step lost in the rounding of enormous energies gives the one energy, not a hundred.
+  EXPECT_EQ(PlanExcitationCurve(-1.7e289, -1.7e289, 4.9e14).energies.size(), 1u);
+  EXPECT_EQ(PlanExcitationCurve(1e17, 1e17 + 64, 1).energies.size(), 5u);
 }
 
 TEST(ExcitationPlan, StepsThatNeverReachTheEndAreRefused) {
