@@ -26,6 +26,12 @@ bool Spin(const std::function<bool()>& done, int ms = 10000) {
   return true;
 }
 
+std::string Numbered(char who, int i) {
+  std::string text(1, who);
+  text += std::to_string(i);
+  return text;
+}
+
 class SinkTest : public ::testing::Test {
  protected:
   SinkTest() {
@@ -68,9 +74,9 @@ TEST_F(SinkTest, MessagesFromTwoThreadsEachKeepTheirOrder) {
   int nextA = 0, nextB = 0;
   for (const std::string& text : shown_) {
     if (text[0] == 'a') {
-      EXPECT_EQ(text, "a" + std::to_string(nextA++));
+      EXPECT_EQ(text, Numbered('a', nextA++));
     } else {
-      EXPECT_EQ(text, "b" + std::to_string(nextB++));
+      EXPECT_EQ(text, Numbered('b', nextB++));
     }
   }
 }
