@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -161,9 +162,13 @@ void TForm_drawing::NextClick() {
 }
 
 void TForm_drawing::CloseClick() {
+  close();
+}
+
+void TForm_drawing::closeEvent(QCloseEvent* event) {
   DrawingState::Close(session_);
   Panel_axis->hide();
-  hide();
+  event->accept();
 }
 
 void TForm_drawing::ProfileClick() {

@@ -9,6 +9,7 @@
 #include "charts/drawing_state.hpp"
 
 class QChart;
+class QCloseEvent;
 class QChartView;
 class QCheckBox;
 class QGroupBox;
@@ -71,6 +72,10 @@ class TForm_drawing : public QWidget {
   QLineEdit* Edit_Caption = nullptr;
   QPushButton* Button_axis_ok = nullptr;
   QPushButton* Button_axis_cancel = nullptr;
+
+ protected:
+  // Closing the window by its frame does what "Close" does.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildControls();

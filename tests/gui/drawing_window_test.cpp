@@ -131,6 +131,12 @@ TEST_F(DrawingWindow, CloseHidesAndEndsTheResultsView) {
   window_->Button_close->click();
   EXPECT_FALSE(window_->isVisible());
   EXPECT_EQ(s().SpectrumFlag, 'N');
+  // Closed by the window frame: the same.
+  s().SpectrumFlag = 'S';
+  window_->Activate();
+  window_->close();
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_EQ(s().SpectrumFlag, 'N');
 }
 
 TEST_F(DrawingWindow, AxisPanelSetsTheBottomRange) {
