@@ -236,7 +236,11 @@ QListWidget* RegistryPages::List(RegistryList list) const {
 }
 
 void RegistryPages::ShowRegistry(const DataFileRegistry& registry) {
+  DataFileRegistry shown;
+  ReadRegistry(shown);
   for (RegistryList list : kLists) {
+    // A list that already shows these entries keeps its selection and scroll position.
+    if (Entries(shown, list) == Entries(registry, list)) continue;
     QListWidget* widget = List(list);
     const QSignalBlocker blocker(widget);
     widget->clear();

@@ -153,6 +153,19 @@ TEST_F(RegistryWindow, RemoveDeletesTheSelectedEntryAndNothingWithoutSelection) 
             (std::vector<std::pair<std::string, bool>>{{"Theta=150; b;    /b.dat", false}}));
 }
 
+TEST_F(RegistryWindow, SelectionSurvivesTheRechecksOfOtherFields) {
+  session_->params.registry.CheckListBox_ESS = {{"Theta=165; a;    /a.dat", true},
+                                                {"Theta=165; b;    /b.dat", true}};
+  session_->params.RadioButton_ESS_Rutherford = false;
+  session_->params.RadioButton_ESS_NonRutherford = true;
+  window_->ShowSession();
+  List("CheckListBox_ESS")->item(1)->setSelected(true);
+  Click("Button5");  // "OK" shows the whole session again
+  Click("SpeedButton_ESSremove");
+  EXPECT_EQ(Entries("CheckListBox_ESS"),
+            (std::vector<std::pair<std::string, bool>>{{"Theta=165; a;    /a.dat", true}}));
+}
+
 TEST_F(RegistryWindow, SecondChoicesEnableTheirButtonsAndFirstChoicesDisableThem) {
   for (const char* name : {"SpeedButton_import", "SpeedButton_remove", "SpeedButton_ESSimport",
                            "SpeedButton_ERDimport", "Button19", "SpeedButton_NRAimport"})
