@@ -102,6 +102,33 @@ TEST_F(MainWindowDefaults, StartsWithOnlyMenuAndStatusBar) {
                                "Optimisation", "Stopping powers", "Cross sections", "Simulation"}));
 }
 
+TEST_F(MainWindowDefaults, CalculationItemsCarryTheirCaptionsAndHintsInMenuOrder) {
+  auto* menu = window_->findChild<QMenu*>(QStringLiteral("calculations1"));
+  ASSERT_NE(menu, nullptr);
+  std::vector<std::pair<std::string, std::string>> items;
+  for (QAction* a : menu->actions())
+    items.emplace_back(FromQt(a->text()), FromQt(a->statusTip()));
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"energy loss", "Calculates the energy loss of the incident ion in the absorber foil"},
+      {"Tschalar effect",
+       "Calculation of Tschalar effect for the emitted particle in the absorber foil"},
+      {"depth and energy resolution",
+       "Calculation of the depth and energy resolution for the given geometry"},
+      {"optimization", "Determine the best depth resolution"},
+      {"spectrum simulation", "sub spectrum simulation"},
+      {"full spectrum (1)", "Simulate the full spectrum"},
+      {"excitation curves for resonances",
+       "Calculate the depth and energy resolution for resonance method and determine the "
+       "exitation curve"}};
+  EXPECT_EQ(items, expected);
+
+  QStringList files;
+  for (QAction* a : window_->findChild<QMenu*>(QStringLiteral("files1"))->actions())
+    if (!a->isSeparator()) files << a->text();
+  EXPECT_EQ(files, QStringList({"load a new parameter file", "save parameters",
+                                "load a new spectrum", "quit"}));
+}
+
 TEST_F(MainWindowDefaults, ParametersMenuOpensThePages) {
   window_->findChild<QAction*>(QStringLiteral("parameters1"))->trigger();
   EXPECT_TRUE(PagesShown());
