@@ -39,7 +39,7 @@ std::vector<std::string> Lines(const std::string& text) {
 double CountsOf(const std::string& line, int channel) {
   EXPECT_EQ(line.size(), 22U) << line;
   EXPECT_EQ(line.back(), '\r');
-  char channelText[8];
+  char channelText[16];
   std::snprintf(channelText, sizeof channelText, "%4d", channel);
   EXPECT_EQ(line.substr(0, 4), channelText);
   EXPECT_EQ(line.substr(4, 5), "     ");
