@@ -70,7 +70,7 @@ class FoilDetectorStage final : public AbsorberStage {
   const AbsorberTable& table_;
   const LayerStructure& foil_;
   Ion particle_;
-  const StoppingModel& model_;
+  StoppingModel model_;  // by value: callers may pass a temporary
   AbsorberSpreadSettings settings_;
   RunState& run_;
   AbsorberGrid grid_{};
