@@ -23,7 +23,8 @@ namespace dodavev {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: dodavev [--jobs N] [BATCHFILE]\n"
+    "usage: dodavev [BATCHFILE]\n"
+    "       dodavev --jobs N BATCHFILE\n"
     "       dodavev [--jobs N] --plots DIR BATCHFILE\n"
     "       dodavev --help | --version\n"
     "\n"
