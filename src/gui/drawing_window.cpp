@@ -142,8 +142,14 @@ QChart* TForm_drawing::chart() const {
   return view_->chart();
 }
 
+// A fresh chart each time: the old one leaves the view with all its axes and series at
+// once, so nothing of the previous set can linger on the screen.
 void TForm_drawing::Redraw() {
-  FillQChart(*view_->chart(), state_.chart());
+  auto* fresh = new QChart;
+  FillQChart(*fresh, state_.chart());
+  QChart* old = view_->chart();
+  view_->setChart(fresh);
+  delete old;
 }
 
 void TForm_drawing::Activate() {
