@@ -84,7 +84,7 @@ TEST_F(DepthResolution, SurfaceSeffMatchesTheEnergyLossFactorOfTheStoppingFormul
   ASSERT_EQ(Run(), RunOutcome::kWalked);
   // [S] = K S_in(E0) / sin(alpha) + S_out(K E0) / (sin b1 sin b2), b1 = 80, b2 = 75 degrees.
   // He stopping in C and Si from Ziegler's 1977 helium fit (coefficients of
-  // shared/data/stopping/helium_coefficients.csv, evaluated by hand):
+  // data/sources/stopping/helium_coefficients.csv, evaluated by hand):
   //   E = 3100 keV:  C 20.9243, Si 38.2795 eV/(1e15 at/cm2) -> SiC (1:1, 9.64e22 at/cm3)
   //                  (20.9243 + 38.2795) / 2 x 9.64 = 285.362 keV/micron;
   //   E = 792.840 keV: C 37.7216, Si 67.6801 -> 508.036 keV/micron.

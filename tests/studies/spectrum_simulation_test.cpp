@@ -102,7 +102,7 @@ TEST_F(SpectrumSimulation, ThickSiliconHeightFollowsTheStoppingCrossSectionFormu
   // Classic thick-target height H = (Q/e) Omega sigma(E) N detkevch / (sin alpha |dE_det/dx|)
   // at a detected energy 150 keV below the surface edge K E0 = 0.564947 x 2000 = 1129.89 keV.
   // Independent script: helium stopping of silicon from Ziegler's 1977 fit (coefficients of
-  // shared/data/stopping/helium_coefficients.csv, e.g. 47.87 eV/(1e15 at/cm2) at 2 MeV)
+  // data/sources/stopping/helium_coefficients.csv, e.g. 47.87 eV/(1e15 at/cm2) at 2 MeV)
   // integrated by fourth-order Runge-Kutta in, K E out along x / cos(10 deg): E_det = 979.89
   // keV comes from x = 0.33166 micron, where the beam has E = 1920.18 keV (sigma_R = 0.268655
   // barn/sr) and E_det falls by 463.78 keV/micron. H = 5096.9 counts per channel for
@@ -129,7 +129,7 @@ TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEd
   ASSERT_TRUE(messages().empty()) << messages().front();
   EXPECT_EQ(session().studies.Button12Caption, "View spectrum");
   // Sum over the isotopes of abundance x sigma_R(2 MeV, 170 deg, M2) x Nt; abundances of the
-  // shipped element table (shared/data/isotopes/isotopes.csv: 0.92223, 0.04685, 0.03092),
+  // shipped element table (data/sources/isotopes/isotopes.csv: 0.92223, 0.04685, 0.03092),
   // sigma_R by the formula of the gold test: 0.247639, 0.248328, 0.248951 barn/sr (the
   // recoil correction shrinks as the target gets heavier).
   const double sigma = 0.92223 * 0.247639 + 0.04685 * 0.248328 + 0.03092 * 0.248951;
