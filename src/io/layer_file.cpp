@@ -23,20 +23,8 @@ void ShowIoError(Session& session, int code) {
 
 int ReadLayerText(const std::filesystem::path& path, std::string& text) {
   text.clear();
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return ENOENT;
-  if (ec) return ec.value();
-  if (std::filesystem::is_directory(status)) return EISDIR;
-  // Devices and pipes may never end: only plain files are read.
-  if (!std::filesystem::is_regular_file(status)) return EINVAL;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return ec.value();
-  if (size > kMaxLayerFileBytes) return EFBIG;
-
   std::string content;
-  const int code = ReadWholeFile(path, content);
-  if (code == 0 && content.size() > kMaxLayerFileBytes) return EFBIG;
+  const int code = ReadTextFileCapped(path, kMaxLayerFileBytes, content);
   // Lines end at CR LF, LF or a lone CR; each line read is followed by "\n".
   std::size_t i = 0;
   while (i < content.size()) {

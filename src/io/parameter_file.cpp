@@ -300,30 +300,6 @@ std::string_view LineCursor::Next() {
   return line;
 }
 
-int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
-                       std::string& content) {
-  content.clear();
-  errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return errno != 0 ? errno : EIO;
-  char buf[65536];
-  int code = 0;
-  for (;;) {
-    std::size_t n = std::fread(buf, 1, sizeof buf, f);
-    if (n == 0) {
-      if (std::ferror(f)) code = errno != 0 ? errno : EIO;
-      break;
-    }
-    if (content.size() + n > maxBytes) {
-      code = EFBIG;
-      break;
-    }
-    content.append(buf, n);
-  }
-  std::fclose(f);
-  return code;
-}
-
 ParameterReadResult ParseParameterText(std::string_view text, ParameterInputs& inputs) {
   Reader reader(text);
   Walk(reader, inputs);

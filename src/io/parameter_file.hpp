@@ -37,11 +37,6 @@ class LineCursor {
   std::size_t pos_ = 0;
 };
 
-// Reads at most `maxBytes` bytes of a file into `content`. Returns 0, the system error
-// code (2 for a missing file), or EFBIG when the file holds more than `maxBytes` bytes.
-int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
-                       std::string& content);
-
 struct ParameterReadResult {
   int code = 0;                    // 0, or the input/output error code of the failure
   std::size_t droppedEntries = 0;  // list entries beyond kMaxRegistryEntries

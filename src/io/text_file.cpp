@@ -1,6 +1,7 @@
 #include "io/text_file.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <system_error>
@@ -48,6 +49,27 @@ int ReadWholeFile(const std::filesystem::path& path, std::string& content) {
     content.append(buf, n);
   int code = std::ferror(f) ? ErrnoOr(EIO) : 0;
   std::fclose(f);
+  return code;
+}
+
+int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
+                       std::string& content) {
+  content.clear();
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return ENOENT;
+  if (ec) return ec.value();
+  if (std::filesystem::is_directory(status)) return EISDIR;
+  if (!std::filesystem::is_regular_file(status)) return EINVAL;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return ec.value();
+  if (size > maxBytes) return EFBIG;
+  const int code = ReadWholeFile(path, content);
+  // The file may have grown since its size was taken.
+  if (code == 0 && content.size() > maxBytes) {
+    content.clear();
+    return EFBIG;
+  }
   return code;
 }
 

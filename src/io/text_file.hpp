@@ -18,4 +18,10 @@ int WriteFileAtomically(const std::filesystem::path& path, std::string_view cont
 // Reads a whole file; returns 0 or the system error code (2 for a missing file).
 int ReadWholeFile(const std::filesystem::path& path, std::string& content);
 
+// Reads a whole plain file of at most `maxBytes` bytes. Directories give EISDIR; devices
+// and pipes, which may never end, give EINVAL; a larger file gives EFBIG (27) and leaves
+// `content` empty. Returns 0 or the system error code (2 for a missing file).
+int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
+                       std::string& content);
+
 }  // namespace dodavev

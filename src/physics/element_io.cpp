@@ -20,24 +20,8 @@ constexpr std::uintmax_t kMaxDataFileBytes = 64U * 1024U * 1024U;
 
 // Reads a whole data file. Returns 0 or an input/output code (2 for a missing file).
 int ReadDataFile(const std::filesystem::path& path, std::string& content) {
-  content.clear();
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return ENOENT;
-  if (ec) return ec.value();
-  if (std::filesystem::is_directory(status)) return EISDIR;
-  // Devices and pipes may never end: only plain files are read.
-  if (!std::filesystem::is_regular_file(status)) return EINVAL;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return ec.value();
-  if (size > kMaxDataFileBytes) return kIoFileTooLarge;
-
-  const int code = ReadWholeFile(path, content);
-  if (code == 0 && content.size() > kMaxDataFileBytes) {
-    content.clear();
-    return kIoFileTooLarge;
-  }
-  return code;
+  const int code = ReadTextFileCapped(path, kMaxDataFileBytes, content);
+  return code == EFBIG ? kIoFileTooLarge : code;
 }
 
 bool IsSeparator(char c) {
