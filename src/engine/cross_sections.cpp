@@ -231,6 +231,14 @@ int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::
       problem = LineProblem("negative cross section", lineNumber);
       return kInvalidNumericFormat;
     }
+    if (!(*e >= 0.0 && *e <= kMaxCrossSectionEnergyKeV)) {
+      problem = LineProblem("energy outside 0 to 1e6 keV", lineNumber);
+      return kInvalidNumericFormat;
+    }
+    if (!(*s <= kMaxCrossSectionMbarn)) {
+      problem = LineProblem("cross section above 1e15 mbarn/sr", lineNumber);
+      return kInvalidNumericFormat;
+    }
     if (!set.energy.empty() && !(*e > set.energy.back())) {
       problem = LineProblem("energy not above the one before", lineNumber);
       return kInvalidNumericFormat;

@@ -109,6 +109,11 @@ double LookUpCrossSection(const CrossSectionList& list, const CrossSectionKey& r
 
 // Largest table accepted from one file; more points are a malformed file.
 inline constexpr int kMaxCrossSectionPoints = 100000;
+// Bounds of a credible table: ion energies up to 1 GeV and cross sections up to 1e15
+// mbarn/sr lie far beyond any ion beam analysis, yet keep the running integral (at most
+// kMaxCrossSectionPoints trapezoids) finite, so channel means never become inf - inf.
+inline constexpr double kMaxCrossSectionEnergyKeV = 1.0e6;
+inline constexpr double kMaxCrossSectionMbarn = 1.0e15;
 
 // Reads the points of one cross-section file into `set` (three header lines, then one
 // energy [keV] and cross section [mbarn/sr] per line; further columns are ignored).
