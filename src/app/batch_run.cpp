@@ -19,8 +19,9 @@ std::filesystem::path AsPath(std::string_view line) {
   return std::filesystem::path(line);
 }
 
-void RunRecord(Session& session, LineCursor& lines, const BatchRunOptions& options, int record) {
-  LoadParameterFile(session, AsPath(lines.Next()));
+void RunRecord(Session& session, LineCursor& lines, const BatchRunOptions& options, int number) {
+  const std::string_view parameterLine = lines.Next();
+  LoadParameterFile(session, AsPath(parameterLine));
   LoadSampleLayerFile(session, AsPath(lines.Next()));
   std::string_view absorber = lines.Next();
   if (absorber.empty()) {
@@ -41,7 +42,7 @@ void RunRecord(Session& session, LineCursor& lines, const BatchRunOptions& optio
   } else {
     SaveResults(session, output);
   }
-  if (options.afterRecord) options.afterRecord(session, record, outputLine);
+  if (options.afterRecord) options.afterRecord(session, {number, parameterLine, outputLine});
 }
 
 }  // namespace

@@ -16,11 +16,18 @@ struct Session;
 // are refused unread.
 inline constexpr std::size_t kMaxBatchFileBytes = 16U * 1024U * 1024U;
 
+// One record as it was read: its number (from 1) and the lines that name its files.
+struct BatchRecord {
+  int number = 0;
+  std::string_view parameterFile;
+  std::string_view outputLine;
+};
+
 // What a batch run does besides the records themselves.
 struct BatchRunOptions {
-  // Called after each record, once its output line has been acted on, with the record's
-  // number (from 1) and its output line (`--plots` writes the record's charts here).
-  std::function<void(const Session&, int record, std::string_view outputLine)> afterRecord;
+  // Called after each record, once its output line has been acted on (`--plots` writes
+  // the record's charts here).
+  std::function<void(const Session&, const BatchRecord&)> afterRecord;
 };
 
 // Runs every record of a BatchFile text. A short last record reads empty lines for what

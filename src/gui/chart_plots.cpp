@@ -44,8 +44,11 @@ int RunBatchWithPlots(Session& session, const std::filesystem::path& batchFile,
   }
 
   BatchRunOptions options;
-  options.afterRecord = [&](const Session& s, int record, std::string_view outputLine) {
-    WriteChartSets(s, plotDir, PlotBaseName(outputLine, record), session.messages);
+  // A BatchFile record does not remember its parameter file as the window's last one, so
+  // the pictures are titled with the record's own parameter file.
+  options.afterRecord = [&](const Session& s, const BatchRecord& record) {
+    WriteChartSets(s, plotDir, PlotBaseName(record.outputLine, record.number), record.parameterFile,
+                   session.messages);
   };
   return RunBatchFile(session, batchFile, options);
 }

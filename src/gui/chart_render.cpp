@@ -266,15 +266,13 @@ bool PrintChart(const Chart& model, QPrinter& printer) {
 }
 
 int WriteChartSets(const Session& session, const std::filesystem::path& dir, std::string_view base,
-                   MessageSink& messages) {
+                   std::string_view title, MessageSink& messages) {
   int written = 0;
-  int number = 0;
-  for (ChartSetKind kind : ChartSetsFor(session)) {
-    ++number;
-    const Chart chart = BuildChartSet(session, kind);
+  // One chart as SVG and PNG; `name` without its ending.
+  auto write = [&](const Chart& chart, const std::string& name) {
     for (const auto& [ending, format] :
          {std::pair{".svg", ChartFileFormat::Svg}, std::pair{".png", ChartFileFormat::Png}}) {
-      const std::filesystem::path path = dir / PlotFileName(base, number, kind, ending);
+      const std::filesystem::path path = dir / (name + ending);
       QString error;
       if (WriteChartFile(chart, QString::fromStdString(path.string()), format, &error)) {
         ++written;
@@ -283,6 +281,19 @@ int WriteChartSets(const Session& session, const std::filesystem::path& dir, std
                       error.toStdString());
       }
     }
+  };
+  const std::vector<ChartSetKind> kinds = ChartSetsFor(session);
+  int number = 0;
+  for (ChartSetKind kind : kinds) {
+    Chart chart = BuildChartSet(session, kind);
+    if (!title.empty()) chart.title = std::string(title);
+    write(chart, PlotFileName(base, ++number, kind, ""));
+  }
+  // The profile belongs to a calculation's charts, as the "Profile" button of the window.
+  if (!kinds.empty()) {
+    const Chart profile = BuildProfileChart(session);
+    if (!profile.series.empty() && !profile.series.front().points.empty())
+      write(profile, std::string(base) + "_profile");
   }
   return written;
 }

@@ -48,9 +48,10 @@ bool SaveChartAs(const Chart& model, const QString& chosen, int filterIndex, Mes
 bool PrintChart(const Chart& model, QPrinter& printer);
 
 // Every chart set of the session's last calculation as SVG and PNG into `dir`, named
-// PlotFileName(base, set number, set, ending). Failures are shown; returns how many files
-// were written.
+// PlotFileName(base, set number, set, ending), followed by the sample's isotope profile
+// (base + "_profile"). `title`, when not empty, replaces the parameter-file path as the
+// title of the sets. Failures are shown; returns how many files were written.
 int WriteChartSets(const Session& session, const std::filesystem::path& dir, std::string_view base,
-                   MessageSink& messages);
+                   std::string_view title, MessageSink& messages);
 
 }  // namespace dodavev

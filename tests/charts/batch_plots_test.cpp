@@ -56,13 +56,16 @@ TEST(BatchPlotsRecords, CalledAfterEveryRecordWithItsOutputLine) {
                            "\nnone.par\nnone.lay\n\n\n" + out2 + "\n";
   std::vector<std::pair<int, std::string>> calls;
   BatchRunOptions options;
-  options.afterRecord = [&](const Session&, int record, std::string_view outputLine) {
-    calls.emplace_back(record, std::string(outputLine));
+  std::vector<std::string> parameterFiles;
+  options.afterRecord = [&](const Session&, const BatchRecord& record) {
+    calls.emplace_back(record.number, std::string(record.outputLine));
+    parameterFiles.emplace_back(record.parameterFile);
   };
   RunBatchRecords(*session, text, options);
   ASSERT_EQ(calls.size(), 2U);
   EXPECT_EQ(calls[0], (std::pair<int, std::string>{1, out1}));
   EXPECT_EQ(calls[1], (std::pair<int, std::string>{2, out2}));
+  EXPECT_EQ(parameterFiles, (std::vector<std::string>{"none.par", "none.par"}));
   // Without the step a run is what it always was.
   RunBatchRecords(*session, text);
   EXPECT_EQ(calls.size(), 2U);

@@ -19,7 +19,8 @@ if(NOT rc EQUAL 0)
 endif()
 foreach(chart default_results_1_depth-resolution default_results_2_energy-resolution
               full_spectrum_1_spectrum excitation_1_excitation-curve
-              excitation_2_resonance-depth-resolution excitation_3_resonance-energy-resolution)
+              excitation_2_resonance-depth-resolution excitation_3_resonance-energy-resolution
+              default_results_profile full_spectrum_profile)
   foreach(ending svg png)
     if(NOT EXISTS ${WORK}/plots/${chart}.${ending})
       message(FATAL_ERROR "--plots wrote no ${chart}.${ending}")
@@ -30,6 +31,11 @@ file(READ ${WORK}/plots/default_results_1_depth-resolution.svg svg)
 string(FIND "${svg}" ">Depth resolution [nm]<" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "the depth-resolution chart has no axis title")
+endif()
+# Titled with the record's parameter file.
+string(FIND "${svg}" ">default.par<" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the depth-resolution chart is not titled with its parameter file")
 endif()
 # The reports of the records keep the decimal point whatever locale Qt found.
 file(READ ${WORK}/default_results_1.dat report)

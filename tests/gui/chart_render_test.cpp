@@ -164,13 +164,23 @@ TEST_F(ChartRender, PrintingToAPdfFile) {
 
 TEST_F(ChartRender, ChartSetsOfARunNamedAfterTheBase) {
   RunDefaultResolution();
-  EXPECT_EQ(WriteChartSets(s(), dir_.path(), "run1", sink_), 4);
+  EXPECT_EQ(WriteChartSets(s(), dir_.path(), "run1", "record title", sink_), 6);
   for (const char* name : {"run1_1_depth-resolution.svg", "run1_1_depth-resolution.png",
-                           "run1_2_energy-resolution.svg", "run1_2_energy-resolution.png"})
+                           "run1_2_energy-resolution.svg", "run1_2_energy-resolution.png",
+                           "run1_profile.svg", "run1_profile.png"})
     EXPECT_TRUE(std::filesystem::exists(dir_ / name)) << name;
-  // Nothing calculated: no chart.
+  // The given title replaces the parameter-file path on the sets; the profile keeps the
+  // sample file's name and draws the sample's isotopes.
+  EXPECT_NE(ReadFile(dir_ / "run1_1_depth-resolution.svg").find(">record title<"),
+            std::string::npos);
+  const std::string profile = ReadFile(dir_ / "run1_profile.svg");
+  EXPECT_EQ(profile.find(">record title<"), std::string::npos);
+  EXPECT_NE(profile.find(">Concentration<"), std::string::npos);
+  EXPECT_NE(profile.find(">28 SI<"), std::string::npos);
+  EXPECT_NE(profile.find(">12 C<"), std::string::npos);
+  // Nothing calculated: no chart, not even the profile.
   s().CalcMode = 'Y';
-  EXPECT_EQ(WriteChartSets(s(), dir_ / "none", "x", sink_), 0);
+  EXPECT_EQ(WriteChartSets(s(), dir_ / "none", "x", "", sink_), 0);
 }
 
 TEST_F(ChartRender, BatchFileWithPlots) {
@@ -184,8 +194,10 @@ TEST_F(ChartRender, BatchFileWithPlots) {
   EXPECT_EQ(RunBatchWithPlots(s(), batch, plots), 0);
   for (const char* name : {"res1_1_depth-resolution.svg", "res1_1_depth-resolution.png",
                            "res1_2_energy-resolution.svg", "res1_2_energy-resolution.png",
-                           "spec2_1_spectrum.svg", "spec2_1_spectrum.png"})
+                           "spec2_1_spectrum.svg", "spec2_1_spectrum.png", "spec2_profile.svg"})
     EXPECT_TRUE(std::filesystem::exists(plots / name)) << name;
+  // Titled with the record's parameter file.
+  EXPECT_NE(ReadFile(plots / "spec2_1_spectrum.svg").find("default.par<"), std::string::npos);
 }
 
 TEST_F(ChartRender, PlotDirectoryThatCannotBeMade) {
