@@ -11,6 +11,7 @@
 #include "engine/resolution_report.hpp"
 #include "engine/setup.hpp"
 #include "studies/resonance_yield.hpp"
+#include "studies/scan_outcome.hpp"
 
 namespace dodavev {
 namespace {
@@ -205,15 +206,7 @@ void RunExcitationCurve(Session& session, const ScanSettings& settings) {
   st.resonanceRows = rows;
   const char geometry = rows > 0 ? outcome.results.back().geometryKind : setupGeometry;
   session.OutputLog = ExcitationReport(geometry, p.th, p.a, p.fwhm, st.resonance, rows);
-  if (!outcome.results.empty() && outcome.results.back().results)
-    session.results = *outcome.results.back().results;
-  if (outcome.stopped) {
-    session.messages.Show("excitation curve: stopped after " + std::to_string(rows) + " of " +
-                          std::to_string(count) + " energies");
-  }
-  session.results.RowCount = rows;
-  session.results.CalcMode = 'R';
-  session.results.SpectrumFlag = 'R';
+  AdoptScanOutcome(session, outcome, "excitation curve", "energies", count, rows, 'R', 'R');
 }
 
 void exitationcurvesforresonances1Click(Session& session) {

@@ -8,6 +8,7 @@
 #include "app/session.hpp"
 #include "engine/resolution.hpp"
 #include "engine/setup.hpp"
+#include "studies/scan_outcome.hpp"
 
 namespace dodavev {
 namespace {
@@ -287,15 +288,7 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
     session.OutputLog = ThetaScanReport(st.bestByDepth, rowCount);
     st.bestByDepthRows = rowCount;
   }
-  if (!outcome.results.empty() && outcome.results.back().results)
-    session.results = *outcome.results.back().results;
-  if (outcome.stopped) {
-    session.messages.Show("optimization: stopped after " + std::to_string(outcome.results.size()) +
-                          " of " + std::to_string(count) + " geometries");
-  }
-  session.results.RowCount = rowCount;
-  session.results.CalcMode = 'O';
-  session.results.SpectrumFlag = 'W';
+  AdoptScanOutcome(session, outcome, "optimization", "geometries", count, rowCount, 'O', 'W');
 }
 
 void optimization1Click(Session& session) {
