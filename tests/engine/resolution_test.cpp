@@ -12,22 +12,13 @@
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/session_fixture.hpp"
+#include "support/report_lines.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(pos, end - pos));
-    pos = end + 2;
-  }
-  return lines;
-}
+using testing::CrLfLines;
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -170,7 +161,7 @@ TEST_F(DepthResolution, TwoHundredStepsAreTheLimit) {
                        "The calculation was finished: the number of sublayers reaches the limit "
                        "(200)\r\n"));
   // Headers (7 lines) and one line per row.
-  EXPECT_EQ(Lines(results().mainReport).size(), 7U + 200U + 1U);
+  EXPECT_EQ(CrLfLines(results().mainReport).size(), 7U + 200U + 1U);
 }
 
 TEST_F(DepthResolution, FirstStepBelowTheThresholdStillSaysWhy) {
@@ -194,7 +185,7 @@ TEST_F(DepthResolution, AnErrorStopsTheRowsAndClosesWithItsReason) {
   EXPECT_EQ(run_.ErrorCode, 6);
   EXPECT_TRUE(EndsWith(results().mainReport,
                        "The calculation was finished: The detector resolution reaches 0 !\r\n"));
-  EXPECT_EQ(Lines(results().mainReport).size(), 7U + 2U + 2U);
+  EXPECT_EQ(CrLfLines(results().mainReport).size(), 7U + 2U + 2U);
 }
 
 // --- Contributions seen through whole runs -------------------------------------------------

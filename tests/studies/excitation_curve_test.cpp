@@ -16,23 +16,14 @@
 #include "app/session_fixture.hpp"
 #include "physics/path.hpp"
 #include "physics/stopping.hpp"
+#include "support/report_lines.hpp"
 
 namespace dodavev {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(pos, end - pos));
-    pos = end + 2;
-  }
-  return lines;
-}
+using testing::CrLfLines;
 
 // ---- Beam energies -----------------------------------------------------------------------
 
@@ -165,7 +156,8 @@ TEST(ExcitationReport, FourHeaderLinesAndElevenColumns) {
   ResonanceTable table;
   for (int c = 1; c <= 11; ++c)
     table.at(1, c) = c + 0.04;
-  const std::vector<std::string> lines = Lines(ExcitationReport('R', 165.0, 80.0, 20.0, table, 1));
+  const std::vector<std::string> lines =
+      CrLfLines(ExcitationReport('R', 165.0, 80.0, 20.0, table, 1));
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "REFLECTION GEOMETRY");
   EXPECT_EQ(lines[1], "           theta = 165.00         alpha = 80.00      FWHM [keV] = 20.00");
@@ -184,11 +176,11 @@ TEST(ExcitationReport, FourHeaderLinesAndElevenColumns) {
 TEST(ExcitationReport, AnglesAndWidthRoundedToThreeSignificantDigits) {
   ResonanceTable table;
   const std::vector<std::string> lines =
-      Lines(ExcitationReport('T', 12.345, 7.891, 0.1234, table, 0));
+      CrLfLines(ExcitationReport('T', 12.345, 7.891, 0.1234, table, 0));
   ASSERT_EQ(lines.size(), 7u);  // no rows
   EXPECT_EQ(lines[0], "TRANSMISSION GEOMETRY");
   EXPECT_EQ(lines[1], "           theta = 12.30         alpha = 7.89      FWHM [keV] = 0.12");
-  EXPECT_EQ(Lines(ExcitationReport('R', 165, 80, 1234.0, table, 0))[1],
+  EXPECT_EQ(CrLfLines(ExcitationReport('R', 165, 80, 1234.0, table, 0))[1],
             "           theta = 165.00         alpha = 80.00      FWHM [keV] = 1.23E+03");
 }
 
@@ -275,7 +267,7 @@ TEST_F(ExcitationCurve, DefaultsSeventeenRowsResonanceFromTheSurfaceOn) {
   EXPECT_GT(Col(8, 3), 0.0);  // Doppler of the surface row
   for (int r = 9; r <= 17; ++r)
     EXPECT_GT(Col(r, 1), Col(r - 1, 1)) << r;  // deeper and deeper
-  const std::vector<std::string> lines = Lines(session().OutputLog);
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
   ASSERT_EQ(lines.size(), 7u + 17u);
   EXPECT_EQ(lines[1], "           theta = 165.00         alpha = 80.00      FWHM [keV] = 20.00");
   EXPECT_EQ(lines[7].substr(0, 18), "      0.0   4190.0");
@@ -453,7 +445,7 @@ TEST_F(ExcitationCurve, ZeroWidthAndUnreachedResonanceGiveNumbersNotNaNs) {
   EXPECT_EQ(Col(1, 1), 0.0);
   for (const char* bad : {" nan", "-nan", " inf", "n/a"})
     EXPECT_EQ(session().OutputLog.find(bad), std::string::npos) << bad;
-  EXPECT_NE(Lines(session().OutputLog)[1].find("FWHM [keV] = 0.00"), std::string::npos);
+  EXPECT_NE(CrLfLines(session().OutputLog)[1].find("FWHM [keV] = 0.00"), std::string::npos);
 }
 
 TEST_F(ExcitationCurve, TooManyEnergiesAreRefusedBeforeAnyRun) {
@@ -475,7 +467,7 @@ TEST_F(ExcitationCurve, EmptyRangeReportsTheHeadersOnly) {
   Run(0);
   EXPECT_TRUE(messages().empty());
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(Lines(session().OutputLog).size(), 7u);
+  EXPECT_EQ(CrLfLines(session().OutputLog).size(), 7u);
 }
 
 }  // namespace

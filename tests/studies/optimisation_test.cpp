@@ -12,21 +12,12 @@
 #include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/session_fixture.hpp"
+#include "support/report_lines.hpp"
 
 namespace dodavev {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(pos, end - pos));
-    pos = end + 2;
-  }
-  return lines;
-}
+using testing::CrLfLines;
 
 void ExpectGeometries(const OptimisationPlan& plan, const std::vector<ScanGeometry>& want) {
   ASSERT_TRUE(plan.problem.empty()) << plan.problem;
@@ -195,7 +186,7 @@ TEST(OptimisationReport, AlphaScanLinesAreSixNumbersOfWidthEight) {
   AngleScanTable table;
   AddAlphaScanRow(table, 1, {2, 10}, {0, 100, 150, 75}, kRun);
   AddAlphaScanRow(table, 2, {4, 10}, {0, 100, 150, 75}, kRun);
-  const std::vector<std::string> lines = Lines(AlphaScanReport(table, 2));
+  const std::vector<std::string> lines = CrLfLines(AlphaScanReport(table, 2));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "    alfa     theta          depth res. [nm] at");
   EXPECT_EQ(lines[1], "    [deg]    [deg]      x1      x2       x3       x4");
@@ -209,7 +200,7 @@ TEST(OptimisationReport, ThetaScanEndsAtTheFirstDepthNoGeometryReached) {
   KeepBestByDepth(st.bestByDepth, {148, 150},
                   std::vector<DepthResolution>{{0, 9}, {50, 8}, {100, 7}});
   int rowCount = -5;
-  const std::vector<std::string> lines = Lines(ThetaScanReport(st.bestByDepth, rowCount));
+  const std::vector<std::string> lines = CrLfLines(ThetaScanReport(st.bestByDepth, rowCount));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], "   depth   depthres   alfa    theta");
   EXPECT_EQ(lines[1], "   [nm]      [nm]     [deg]   [deg]");
@@ -222,13 +213,13 @@ TEST(OptimisationReport, ThetaScanListsAtMost199RowsAndNeverCountsBelowZero) {
   StudyResults st;
   ClearOptimisationTables(st);
   int rowCount = -5;
-  EXPECT_EQ(Lines(ThetaScanReport(st.bestByDepth, rowCount)).size(), 2u);
+  EXPECT_EQ(CrLfLines(ThetaScanReport(st.bestByDepth, rowCount)).size(), 2u);
   EXPECT_EQ(rowCount, 0);
   std::vector<DepthResolution> many;
   for (int k = 0; k < 200; ++k)
     many.push_back({k * 10.0, 5.0});
   KeepBestByDepth(st.bestByDepth, {148, 150}, many);
-  EXPECT_EQ(Lines(ThetaScanReport(st.bestByDepth, rowCount)).size(), 2u + 199u);
+  EXPECT_EQ(CrLfLines(ThetaScanReport(st.bestByDepth, rowCount)).size(), 2u + 199u);
   EXPECT_EQ(rowCount, 198);
 }
 
@@ -274,7 +265,7 @@ TEST_F(Optimisation, AlphaScanMatchesSeparateRunsAtTheSameGeometry) {
   const StudyResults& st = session().studies;
   ASSERT_EQ(st.angleScanRows, 5);
   EXPECT_EQ(session().results.RowCount, 5);
-  const std::vector<std::string> lines = Lines(session().OutputLog);
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[2].substr(0, 18), "   65.000  165.000");
   EXPECT_EQ(lines[6].substr(0, 18), "  145.000  165.000");
