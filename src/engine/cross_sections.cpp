@@ -1,6 +1,7 @@
 #include "engine/cross_sections.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -266,20 +267,15 @@ int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::
 
 int ReadCrossSectionFile(const std::filesystem::path& path, CrossSectionDataSet& set,
                          std::string& problem) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (!ec && size > kMaxCrossSectionFileBytes) {
+  std::string text;
+  const int code = ReadTextFileCapped(path, kMaxCrossSectionFileBytes, text);
+  if (code == EFBIG) {
     problem = "file too large";
     return kInvalidNumericFormat;
   }
-  std::string text;
-  if (const int code = ReadWholeFile(path, text); code != 0) {
+  if (code != 0) {
     problem = "#" + std::to_string(code);
     return code;
-  }
-  if (text.size() > kMaxCrossSectionFileBytes) {
-    problem = "file too large";
-    return kInvalidNumericFormat;
   }
   return ParseCrossSectionText(text, set, problem);
 }

@@ -95,8 +95,13 @@ int WriteSpectrum(const std::filesystem::path& name, int kind, const Spectrum& s
 int LoadMeasuredSpectrum(const std::filesystem::path& name, Spectrum& measured,
                          MessageSink& messages) {
   std::string content;
-  if (int code = ReadWholeFile(name, content); code != 0) return Report(code, messages);
-  std::string_view rest(content);
+  if (int code = ReadTextFileCapped(name, kMaxMeasuredSpectrumBytes, content); code != 0)
+    return Report(code, messages);
+  return Report(ParseMeasuredSpectrum(content, measured), messages);
+}
+
+int ParseMeasuredSpectrum(std::string_view text, Spectrum& measured) {
+  std::string_view rest(text);
   for (int k = 1; k <= kSpectrumChannels; ++k) {
     const auto c = static_cast<std::size_t>(k);
     if (rest.empty()) {
@@ -110,7 +115,7 @@ int LoadMeasuredSpectrum(const std::filesystem::path& name, Spectrum& measured,
     std::string_view channel = NextItem(line);
     std::string_view counts = NextItem(line);
     auto value = ParseDecimal(counts);
-    if (!ParseDecimal(channel) || !value) return Report(kInvalidNumericFormat, messages);
+    if (!ParseDecimal(channel) || !value) return kInvalidNumericFormat;
     measured[c] = *value;
   }
   return 0;

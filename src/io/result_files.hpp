@@ -34,9 +34,18 @@ std::string FormatSpectrumFile(const Spectrum& simulated, double detkevch);
 std::string FormatDepthFile(const Spectrum& simulated, const Spectrum& measured,
                             SpectrumCalibration calibration);
 
+// Measured spectra are a few thousand lines at most; larger files (and devices or pipes,
+// which may never end) are refused unread.
+inline constexpr std::size_t kMaxMeasuredSpectrumBytes = 64U * 1024U * 1024U;
+
 // Reads up to 600 lines "channel counts ..." into `measured` (line k gives channel k).
 // Fewer lines leave the missing channels at 0; a line whose first two items are not
-// numbers stops the reading with "#" + code, keeping the channels read so far.
+// numbers stops the reading and returns kInvalidNumericFormat, keeping the channels read
+// so far.
+int ParseMeasuredSpectrum(std::string_view text, Spectrum& measured);
+
+// ParseMeasuredSpectrum of a file; failures (the file's error code, EFBIG for a file
+// beyond kMaxMeasuredSpectrumBytes, the format error) show "#" + code.
 int LoadMeasuredSpectrum(const std::filesystem::path& name, Spectrum& measured,
                          MessageSink& messages);
 

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "app/registry_entries.hpp"
 #include "app/session.hpp"
@@ -298,6 +302,19 @@ TEST(CrossSectionTable, MissingFileReportsItsCode) {
   std::string problem;
   EXPECT_EQ(ReadCrossSectionFile("/nonexistent/dodavev/xs.dat", set, problem), 2);
   EXPECT_EQ(problem, "#2");
+}
+
+TEST(CrossSectionTable, FoldersAndPipesAreRefusedUnread) {
+  testing::TempDir dir;
+  CrossSectionDataSet set;
+  std::string problem;
+  EXPECT_EQ(ReadCrossSectionFile(dir.path(), set, problem), EISDIR);
+  EXPECT_EQ(problem, "#" + std::to_string(EISDIR));
+  // A named pipe nobody writes to would block a reader for ever.
+  const std::filesystem::path fifo = dir / "xs.dat";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadCrossSectionFile(fifo, set, problem), EINVAL);
+  EXPECT_EQ(problem, "#" + std::to_string(EINVAL));
 }
 
 // --- Loading from the registry ----------------------------------------------------------

@@ -93,6 +93,12 @@ TEST(ResultFiles, MeasuredSpectrumShortFileAndBadLine) {
   sink.messages.clear();
   EXPECT_EQ(LoadMeasuredSpectrum(dir / "missing.dat", m, sink), 2);
   EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+  // A folder chosen by mistake is refused unread (EISDIR, 21): nothing changes.
+  sink.messages.clear();
+  EXPECT_EQ(LoadMeasuredSpectrum(dir.path(), m, sink), 21);
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21"});
+  EXPECT_DOUBLE_EQ(m[1], 10.0);
+  EXPECT_DOUBLE_EQ(m[3], 9.0);
 }
 
 }  // namespace
