@@ -18,12 +18,8 @@ void depthandenergyresolution1Click(Session& session) {
   SetUpCalculation(session, request, *run, session.messages);
   const RunOutcome outcome = RunResolution(session, request, *run, *results, session.messages);
 
+  ShowRunOutcome(outcome, session.messages);
   // The report of an earlier calculation must not stand for this one.
-  if (outcome == RunOutcome::kBelowThreshold) {
-    session.messages.Show("the energy of the incident ion is below the threshold energy");
-  } else if (outcome == RunOutcome::kKinematicGate) {
-    session.messages.Show("no emitted particle reaches the detector at this angle");
-  }
   session.results = *results;
   session.OutputLog = results->mainReport;
   session.CalcMode = results->CalcMode;

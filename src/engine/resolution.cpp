@@ -304,6 +304,14 @@ class Walk {
 
 }  // namespace
 
+void ShowRunOutcome(RunOutcome outcome, MessageSink& messages) {
+  if (outcome == RunOutcome::kBelowThreshold) {
+    messages.Show("the energy of the incident ion is below the threshold energy");
+  } else if (outcome == RunOutcome::kKinematicGate) {
+    messages.Show("no emitted particle reaches the detector at this angle");
+  }
+}
+
 RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
                          RunResults& results, MessageSink& messages) {
   const ParameterSet& p = session.params;

@@ -54,6 +54,11 @@ enum class RunOutcome {
 RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
                          RunResults& results, MessageSink& messages);
 
+// What a single run tells the user when it wrote no report: "the energy of the incident
+// ion is below the threshold energy" or "no emitted particle reaches the detector at this
+// angle"; nothing for the other outcomes (they report themselves or walked).
+void ShowRunOutcome(RunOutcome outcome, MessageSink& messages);
+
 // The menu entry "depth and energy resolution" is depthandenergyresolution1Click
 // (app/calculations.hpp).
 

@@ -105,14 +105,6 @@ IsotopeRun RunIsotope(const Session& session, const RunRequest& base,
   return out;
 }
 
-void ShowOutcome(RunOutcome outcome, MessageSink& messages) {
-  if (outcome == RunOutcome::kBelowThreshold) {
-    messages.Show("the energy of the incident ion is below the threshold energy");
-  } else if (outcome == RunOutcome::kKinematicGate) {
-    messages.Show("no emitted particle reaches the detector at this angle");
-  }
-}
-
 }  // namespace
 
 double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
@@ -307,7 +299,7 @@ void spectrumsimulation1Click(Session& session) {
   auto results = std::make_unique<RunResults>();
   SetUpCalculation(session, request, *run, session.messages);
   const RunOutcome outcome = RunSpectrumWalk(session, request, *run, *results, session.messages);
-  ShowOutcome(outcome, session.messages);
+  ShowRunOutcome(outcome, session.messages);
   session.results = std::move(*results);
   session.OutputLog = session.results.mainReport;
   session.CalcMode = session.results.CalcMode;
