@@ -20,10 +20,26 @@
 
 namespace dodavev {
 
+// The sink a session shows its messages on. A copy of a session (a calculation's own)
+// shows them on the same sink; assigning another session's state to a session (the
+// calculation's results coming back to the window) leaves the session's sink as it was.
+class SessionMessages final : public MessageSink {
+ public:
+  explicit SessionMessages(MessageSink& target) : target_(&target) {}
+  SessionMessages(const SessionMessages&) = default;
+  SessionMessages& operator=(const SessionMessages&) noexcept { return *this; }
+  ~SessionMessages() override = default;
+  void Show(std::string_view text) override { target_->Show(text); }
+
+ private:
+  MessageSink* target_;
+};
+
 struct Session {
   explicit Session(MessageSink& sink) : messages(sink) {}
 
-  MessageSink& messages;
+  // Not part of the session's state: a session read as const still shows messages.
+  mutable SessionMessages messages;
   std::filesystem::path programDir;  // directory of the executable
   std::filesystem::path levDir;      // start-up data directory "LEV"
 
@@ -45,7 +61,7 @@ struct Session {
   // Tables, second report and simulated spectrum of the last calculation run. "OK" empties
   // the second report (results.detailReport).
   RunResults results;
-  StudyResults studies;             // optimisation scans and excitation curve rows
+  StudyResults studies;  // optimisation scans and excitation curve rows
   // Worker threads of the studies' scans ("--jobs"; 0: one per core) and who watches their
   // progress (batch mode: a line on standard error; the window: its status bar).
   ScanSettings scan;

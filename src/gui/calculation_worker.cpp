@@ -59,29 +59,9 @@ std::unique_ptr<Session> CopySessionForRun(const Session& session) {
 }
 
 void AdoptRunSession(Session& window, Session&& run) {
-  window.programDir = std::move(run.programDir);
-  window.levDir = std::move(run.levDir);
-  window.params = std::move(run.params);
-  window.elements = std::move(run.elements);
-  window.tables = std::move(run.tables);
-  window.srimTables = std::move(run.srimTables);
-  window.sample = std::move(run.sample);
-  window.absorber = std::move(run.absorber);
-  window.reaction = std::move(run.reaction);
-  window.crossSections = std::move(run.crossSections);
-  window.OutputLog = std::move(run.OutputLog);
-  window.results = std::move(run.results);
-  window.studies = std::move(run.studies);
-  window.energyLossTable = std::move(run.energyLossTable);
-  window.MeasuredSpectrum = run.MeasuredSpectrum;
-  window.stoppingDataNote = std::move(run.stoppingDataNote);
-  window.CalcMode = run.CalcMode;
-  window.SpectrumFlag = run.SpectrumFlag;
-  window.parameterFileName = std::move(run.parameterFileName);
-  window.parametersVisible = run.parametersVisible;
-  window.activePage = std::move(run.activePage);
-  window.Panel3Visible = run.Panel3Visible;
-  window.Panel14Visible = run.Panel14Visible;
+  const ScanSettings scan = window.scan;
+  window = std::move(run);  // keeps the window's message sink
+  window.scan = scan;
 }
 
 }  // namespace dodavev

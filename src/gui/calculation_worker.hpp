@@ -76,8 +76,8 @@ std::unique_ptr<Session> CopySessionForRun(const Session& session);
 
 // Takes everything a run may have changed or produced back into the window's session: the
 // numeric parameters, layer structures, loaded data, reports, result tables, spectra and
-// mode characters. Every member of Session except its message sink and its scan settings
-// (the window's own) is moved; a member added to Session must be added here.
+// mode characters. Every member of Session is moved except its message sink and its scan
+// settings, which stay the window's own.
 void AdoptRunSession(Session& window, Session&& run);
 
 }  // namespace dodavev
