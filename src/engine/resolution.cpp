@@ -37,6 +37,9 @@ std::string InputProblem(const ParameterSet& p, const RunState& run) {
     return "energy of the incident ion is not well defined";
   }
   if (!(p.x > 0.0) || !std::isfinite(p.x)) return "iteration step is not well defined";
+  // A step far below one atomic layer loses less energy than the beam energy's last digits
+  // can hold: the effective stopping becomes 0 and the depth resolution infinite.
+  if (p.x < kMinIterationStepMicron) return "iteration step is below 1e-6 micron";
   if (!(p.thr >= 0.0) || !std::isfinite(p.thr)) return "threshold energy is not well defined";
   if (!(p.temperature >= 0.0) || !std::isfinite(p.temperature)) {
     return "sample temperature is not well defined";

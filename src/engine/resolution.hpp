@@ -39,6 +39,10 @@ class RunHooks {
   virtual void PostProcessResonance(const RunState& /*run*/, RunResults& /*results*/) {}
 };
 
+// Smallest iteration step [micron] a walk accepts (0.01 nm, a small fraction of an atomic
+// layer).
+inline constexpr double kMinIterationStepMicron = 1e-6;
+
 // How a run ended.
 enum class RunOutcome {
   kWalked,           // the walk ran; the reports and the table are filled

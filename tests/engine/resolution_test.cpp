@@ -255,6 +255,21 @@ TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
   EXPECT_EQ(runMessages_[0], "iteration step is not well defined");
 }
 
+TEST_F(DepthResolution, StepsTooSmallForTheEnergyLossAreRefused) {
+  // 1e-30 micron loses ~1e-27 keV of 3100 keV: no difference a double can hold.
+  params().Edit1_x = "1e-30";
+  EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
+  ASSERT_EQ(runMessages_.size(), 1U);
+  EXPECT_EQ(runMessages_[0], "iteration step is below 1e-6 micron");
+  // Steps of a hundredth of a nanometre still give a finite surface resolution.
+  runMessages_.clear();
+  params().Edit1_x = "1e-5";
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
+  ASSERT_GT(results().RowCount, 0);
+  const double dx = results().table.at(0, 2);
+  EXPECT_TRUE(std::isfinite(dx) && dx > 0.0) << dx;
+}
+
 // --- Runs side by side -------------------------------------------------------------------
 
 TEST_F(DepthResolution, RunsOnTwoThreadsEqualRunsOneAfterTheOther) {
