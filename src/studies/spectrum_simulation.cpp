@@ -14,6 +14,15 @@ namespace {
 
 constexpr double kZero = 2e-10;
 
+// Without a positive channel width no count has a channel: say so rather than show an
+// empty spectrum as a result.
+void WarnOfUncalibratedDetector(const ParameterSet& p, MessageSink& messages) {
+  if (!(p.detkevch > 0.0) || !std::isfinite(p.detkevch)) {
+    messages.Show(
+        "the detector calibration needs a positive keV/channel: the spectrum stays empty");
+  }
+}
+
 DetectorResolutionCoefficients DetectorOf(const ParameterSet& p) {
   return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
 }
@@ -298,6 +307,7 @@ void spectrumsimulation1Click(Session& session) {
   auto run = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
   SetUpCalculation(session, request, *run, session.messages);
+  WarnOfUncalibratedDetector(session.params, session.messages);
   const RunOutcome outcome = RunSpectrumWalk(session, request, *run, *results, session.messages);
   ShowRunOutcome(outcome, session.messages);
   session.results = std::move(*results);
@@ -314,6 +324,7 @@ void spektrumsim21Click(Session& session) {
   request.SpectrumFlag = 'T';
   auto prepared = std::make_unique<RunState>();
   SetUpCalculation(session, request, *prepared, session.messages);
+  WarnOfUncalibratedDetector(session.params, session.messages);
   const bool given = session.params.CheckBox1_given_target;
   FullSpectrumResult full = SimulateFullSpectrum(session, request, PlanFullSpectrum(session, given),
                                                  session.scan, session.messages);

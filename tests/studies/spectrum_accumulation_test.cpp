@@ -172,6 +172,28 @@ TEST(SpectrumFolding, BoxWithRisingDensityPutsItsYieldByTheTrapezoid) {
   EXPECT_NEAR(Sum(down), 80.0, 1e-9);
 }
 
+TEST(SpectrumFolding, BoxUnderAFoldingFarWiderThanTheChannels) {
+  // A channel calibration far finer than the spread: an even box over channels 0..601
+  // folded with a Gaussian of FWHM 2e4 channels (sigma s = 8493.2) keeps about
+  // L / (s sqrt(2 pi)) = 601 / 21289.5 = 0.02823 of its counts in the 601 channels
+  // (s >> L; the next term is smaller by L^2 / (12 s^2) = 4e-4).
+  ChannelCounts c{};
+  ChannelBox box;
+  box.bottom = 0.0;
+  box.top = 601.0;
+  box.fwhmBottom = box.fwhmTop = 2e4;
+  FoldBoxIntoChannels(c, box, 1.0);
+  const double sigma = 2e4 / 2.35482;
+  EXPECT_NEAR(Sum(c), 601.0 / (sigma * std::sqrt(2.0 * std::numbers::pi)), 0.02 * 0.02823);
+  // Widths beyond any channel range end too, with next to nothing in the channels.
+  ChannelCounts d{};
+  box.fwhmBottom = 1.0;
+  box.fwhmTop = 1e31;
+  FoldBoxIntoChannels(d, box, 1.0);
+  EXPECT_TRUE(std::isfinite(Sum(d)));
+  EXPECT_LE(Sum(d), 1.0);
+}
+
 TEST(SpectrumFolding, BoxOfNoLengthIsAPoint) {
   ChannelCounts c{};
   ChannelBox box;

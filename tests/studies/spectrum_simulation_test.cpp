@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -315,6 +316,26 @@ TEST_F(SpectrumSimulation, CalibrationThatMissesTheParticlesGivesZeros) {
   params().Edit1_detkevch = "0.5";  // 300 keV full scale: only the lowest energies fit
   const Spectrum& narrow = SubSpectrum();
   EXPECT_TRUE(AllFinite(narrow));
+}
+
+TEST_F(SpectrumSimulation, ChannelWidthThatIsNotPositiveIsReported) {
+  const std::string warning =
+      "the detector calibration needs a positive keV/channel: the spectrum stays empty";
+  for (const char* width : {"0", "-7.03"}) {
+    params().Edit1_detkevch = width;
+    messages().clear();
+    const Spectrum& sub = SubSpectrum();
+    EXPECT_TRUE(AllFinite(sub));
+    EXPECT_EQ(std::count(messages().begin(), messages().end(), warning), 1) << width;
+    messages().clear();
+    FullSpectrum();
+    EXPECT_EQ(std::count(messages().begin(), messages().end(), warning), 1) << width;
+  }
+  // A calibration far finer than the spread ends promptly with finite channels.
+  params().Edit1_detkevch = "1e-30";
+  messages().clear();
+  EXPECT_TRUE(AllFinite(SubSpectrum()));
+  EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(SpectrumSimulation, MonolayerSampleKeepsTheThinFilmYield) {
