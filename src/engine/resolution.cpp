@@ -44,7 +44,15 @@ std::string InputProblem(const ParameterSet& p, const RunState& run) {
   if (!(p.temperature >= 0.0) || !std::isfinite(p.temperature)) {
     return "sample temperature is not well defined";
   }
-  if (!(p.m1 > 0.0) || !(run.mt > 0.0)) return "mass numbers of the reaction are not well defined";
+  // Stopping powers exist for the ions of the element table only; an ion without charge
+  // or mass would never slow down.
+  if (p.z1 < 1 || p.z1 > kElementCount) {
+    return "atomic number of the incident ion is not well defined";
+  }
+  if (!(p.m1 >= kMinMassNumber) || !(run.mt >= kMinMassNumber) || !std::isfinite(p.m1) ||
+      !std::isfinite(run.mt)) {
+    return "mass numbers of the reaction are not well defined";
+  }
   return GeometryProblem(run.engine);
 }
 

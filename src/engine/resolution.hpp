@@ -43,6 +43,9 @@ class RunHooks {
 // layer).
 inline constexpr double kMinIterationStepMicron = 1e-6;
 
+// Lightest mass [amu] of an ion or target a walk accepts: half the proton's.
+inline constexpr double kMinMassNumber = 0.5;
+
 // How a run ended.
 enum class RunOutcome {
   kWalked,           // the walk ran; the reports and the table are filled

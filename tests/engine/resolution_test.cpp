@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -253,6 +254,27 @@ TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
   EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
   ASSERT_EQ(runMessages_.size(), 1U);
   EXPECT_EQ(runMessages_[0], "iteration step is not well defined");
+}
+
+TEST_F(DepthResolution, IonsWithoutChargeOrMassAreRefused) {
+  // An ion that does not slow down has no depth scale: every resolution would be infinite.
+  const std::pair<const char*, const char*> ions[] = {
+      {"0", "4"}, {"-1", "4"}, {"93", "240"}, {"2", "1e-30"}};
+  for (const auto& [z, m] : ions) {
+    params().Edit1_z1 = z;
+    params().Edit1_m1 = m;
+    runMessages_.clear();
+    EXPECT_EQ(Run(), RunOutcome::kInvalidInput) << z << " " << m;
+    const std::string expected = std::string(z) == "2"
+                                     ? "mass numbers of the reaction are not well defined"
+                                     : "atomic number of the incident ion is not well defined";
+    EXPECT_EQ(std::count(runMessages_.begin(), runMessages_.end(), expected), 1) << z << " " << m;
+  }
+  // Protons are the lightest ions there are.
+  params().Edit1_z1 = "1";
+  params().Edit1_m1 = "1.00728";
+  runMessages_.clear();
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
 }
 
 TEST_F(DepthResolution, StepsTooSmallForTheEnergyLossAreRefused) {
