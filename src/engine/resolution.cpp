@@ -21,6 +21,8 @@ constexpr double kRadToDeg = 180.0 / std::numbers::pi;
 constexpr double kZero = 2e-10;
 // The walk runs at most this many depth steps (rows 0..199).
 constexpr int kMaxSteps = kResolutionRows;
+// Effective stopping [keV/nm] below which a step has no depth scale.
+constexpr double kNoStopping = 1e-12;
 
 ContributionOptions ContributionOptionsOf(const ParameterSet& p) {
   return ContributionOptions{p.CheckBeam,      p.CheckGeo,        p.CheckDoppler, p.CheckDet,
@@ -247,7 +249,7 @@ class Walk {
     const bool ibm = g.position == 'I';
     set(1, run_.depth * 1000.0);
     // A width in depth: the detected spread over the rate at which the energy falls.
-    set(2, std::fabs(run_.Seff) > 1e-12 ? c.det / std::fabs(run_.Seff) : HUGE_VAL);
+    set(2, std::fabs(run_.Seff) > kNoStopping ? c.det / std::fabs(run_.Seff) : HUGE_VAL);
     set(3, c.det);
     set(4, run_.in.energy);
     set(5, c.dE);
@@ -398,6 +400,16 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
 
   // Printed rows are contiguous from the surface: an error stops them for good.
   results.RowCount = printed;
+  // A layer that does not slow the ions (a density given without its power of ten, a layer
+  // of unknown elements only) has no depth scale: its rows read "inf", and the user hears why.
+  for (int r = 0; r < printed; ++r) {
+    if (!(std::fabs(results.table.at(r, 36)) > kNoStopping)) {
+      messages.Show(
+          "the ions lose no energy in part of the sample (check the atomic densities and "
+          "elements of its layers): the depth resolution there is infinite");
+      break;
+    }
+  }
 
   RunHooks* hooks = request.hooks;
   const ReactionKind kind = run.kind;

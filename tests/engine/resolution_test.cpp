@@ -277,6 +277,23 @@ TEST_F(DepthResolution, IonsWithoutChargeOrMassAreRefused) {
   EXPECT_EQ(Run(), RunOutcome::kWalked);
 }
 
+TEST_F(DepthResolution, LayersThatDoNotSlowTheIonsAreReported) {
+  // 9.64 atoms/cm3 (the power of ten forgotten): the beam loses nothing, so the depth
+  // resolution det / S eff is infinite on every row, and the user is told once.
+  params().richedit1 = "S=\nn=9.64\nc,1\nsi,1\n";
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
+  ASSERT_GT(results().RowCount, 0);
+  EXPECT_TRUE(std::isinf(results().table.at(0, 2)));
+  EXPECT_EQ(std::count(runMessages_.begin(), runMessages_.end(),
+                       "the ions lose no energy in part of the sample (check the atomic densities "
+                       "and elements of its layers): the depth resolution there is infinite"),
+            1);
+  // The default sample slows them: no such message.
+  params().richedit1 = ParameterInputs{}.richedit1;
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_TRUE(runMessages_.empty());
+}
+
 TEST_F(DepthResolution, StepsTooSmallForTheEnergyLossAreRefused) {
   // 1e-30 micron loses ~1e-27 keV of 3100 keV: no difference a double can hold.
   params().Edit1_x = "1e-30";
