@@ -1,6 +1,7 @@
 // The spectrum simulations on one core: the sub-spectrum of the default sample (one run of
 // the depth walk with every printed step folded into the 600 channels) and the full
-// spectrum of a three-layer sample of five natural elements (fifteen isotope runs).
+// spectrum of a three-layer sample of five natural elements (fifteen isotope runs), and the
+// sub-spectrum in channels much narrower than the energy spreads.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -40,6 +41,20 @@ void BM_SubSpectrumDefaultSample(benchmark::State& state) {
   state.counters["counts"] = Total(session->results.SimulatedSpectrum) * session->params.detkevch;
 }
 BENCHMARK(BM_SubSpectrumDefaultSample)->Unit(benchmark::kMillisecond);
+
+// Channels of 10 eV: every step's spread covers thousands of channels.
+void BM_SubSpectrumFineCalibration(benchmark::State& state) {
+  dodavev::CollectingSink sink;
+  auto session = StartedSession(sink);
+  session->params.Edit1_detkevch = "0.01";
+  dodavev::Button5Click(*session);
+  for (auto _ : state) {
+    dodavev::spectrumsimulation1Click(*session);
+    benchmark::DoNotOptimize(session->results.SimulatedSpectrum.data());
+  }
+  state.counters["rows"] = session->results.RowCount;
+}
+BENCHMARK(BM_SubSpectrumFineCalibration)->Unit(benchmark::kMillisecond);
 
 void BM_FullSpectrumFiveNaturalElements(benchmark::State& state) {
   dodavev::CollectingSink sink;
