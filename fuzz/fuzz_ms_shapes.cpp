@@ -3,23 +3,15 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
+#include "fuzz_input.hpp"
 #include "physics/multiple_scattering.hpp"
 #include "physics/pearson7.hpp"
 #include "physics/shape_convolution.hpp"
 
 namespace {
 
-double Take(const std::uint8_t*& data, std::size_t& size) {
-  double v = 0.0;
-  if (size >= sizeof v) {
-    std::memcpy(&v, data, sizeof v);
-    data += sizeof v;
-    size -= sizeof v;
-  }
-  return v;
-}
+using dodavev::fuzzing::Take;
 
 bool Sound(double v) {
   return std::isfinite(v) && std::fabs(v) > 1e-50 && std::fabs(v) < 1e50;

@@ -4,24 +4,16 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
+#include "fuzz_input.hpp"
 #include "studies/excitation_curve.hpp"
 #include "studies/optimisation.hpp"
 #include "studies/parallel_scan.hpp"
 
 namespace {
 
-double Take(const std::uint8_t*& data, std::size_t& size) {
-  double v = 0.0;
-  if (size >= sizeof v) {
-    std::memcpy(&v, data, sizeof v);
-    data += sizeof v;
-    size -= sizeof v;
-  }
-  return v;
-}
+using dodavev::fuzzing::Take;
 
 }  // namespace
 
