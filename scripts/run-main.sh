@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset release >/dev/null
+cmake --preset release
 cmake --build --preset release
 rm -rf examples-run && cp -r examples examples-run
 # File names inside a BatchFile are relative to the current directory.

@@ -7,17 +7,17 @@ scripts/setup.sh
 jobs=$(nproc)
 
 echo "=== release build and tests ==="
-cmake --preset release >/dev/null
+cmake --preset release
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs"
 
 echo "=== sanitizer build and tests ==="
-cmake --preset asan >/dev/null
+cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
 echo "=== fuzz targets (short runs) ==="
-cmake --preset fuzz >/dev/null
+cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
 for f in build/fuzz/fuzz/fuzz_*; do
   [ -x "$f" ] || continue
