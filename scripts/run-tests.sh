@@ -1,27 +1,41 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build, the same tests under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and a short run of each fuzz target.
+# Counts what ran: a part that was not built, or ran no test, fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
+summary=()
 
 echo "=== release build and tests ==="
 cmake --preset release
 cmake --build --preset release -j "$jobs"
-ctest --preset release -j "$jobs"
+ctest --preset release -j "$jobs" --output-junit ctest-junit.xml
+scripts/count-tests.py build/release build/release/ctest-junit.xml --name release \
+  --exe dodavev_tests --exe dodavev_gui_tests --test batch_example_runs \
+  --test plots_example_runs | tee build/release/ctest-count.txt
+summary+=("$(tail -n 1 build/release/ctest-count.txt)")
 
 echo "=== sanitizer build and tests ==="
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
-ctest --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" --output-junit ctest-junit.xml
+scripts/count-tests.py build/asan build/asan/ctest-junit.xml --name asan \
+  --exe dodavev_tests --test batch_example_runs | tee build/asan/ctest-count.txt
+summary+=("$(tail -n 1 build/asan/ctest-count.txt)")
 
 echo "=== fuzz targets (short runs) ==="
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
-for f in build/fuzz/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
-  name=$(basename "$f")
+# Every fuzz/fuzz_*.cpp is a target (the same pattern fuzz/CMakeLists.txt builds from).
+targets=()
+for src in fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
+[ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets found in fuzz/"; exit 1; }
+fuzzed=0
+for name in "${targets[@]}"; do
+  f="build/fuzz/fuzz/$name"
+  [ -x "$f" ] || { echo "fuzz target $name was not built ($f missing)"; exit 1; }
   corpus="build/fuzz/corpus-$name"
   mkdir -p "$corpus"
   seeds="fuzz/seeds/$name"
@@ -31,6 +45,14 @@ for f in build/fuzz/fuzz/fuzz_*; do
   "$f" -seed=1 -max_total_time=20 -max_len=4096 -rss_limit_mb=2048 \
     -artifact_prefix="build/fuzz/$name-" "$corpus" $seeds >"build/fuzz/$name.log" 2>&1 \
     || { tail -n 40 "build/fuzz/$name.log"; echo "fuzz target $name failed (input kept in build/fuzz/)"; exit 1; }
-  echo "$name: $(grep -c . "build/fuzz/$name.log") log lines, no crash"
+  # libFuzzer ends with "Done N runs in T second(s)"; a target that ran no input tested nothing.
+  runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "build/fuzz/$name.log" | tail -n 1)
+  [ "${runs:-0}" -gt 0 ] || { tail -n 20 "build/fuzz/$name.log"; echo "fuzz target $name ran no input"; exit 1; }
+  echo "$name: $runs inputs, no crash"
+  fuzzed=$((fuzzed + 1))
 done
+summary+=("fuzz: $fuzzed of ${#targets[@]} targets passed, 0 failed")
+
+echo "=== summary ==="
+printf '%s\n' "${summary[@]}"
 echo "all test stages passed"
