@@ -189,8 +189,10 @@ struct NumericText {
   bool whole;
 };
 
-#define DODAVEV_NUMBER(name, whole) \
-  NumericText { #name, &ParameterInputs::name, whole }
+#define DODAVEV_NUMBER(name, whole)      \
+  NumericText {                          \
+#name, &ParameterInputs::name, whole \
+  }
 constexpr NumericText kNumericTexts[] = {
     // Beam.
     DODAVEV_NUMBER(Edit1_e0, false), DODAVEV_NUMBER(Edit1_z1, true),

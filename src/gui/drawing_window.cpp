@@ -7,19 +7,19 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStringList>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QValueAxis>
 #include <QWheelEvent>
-#include <QVBoxLayout>
 
 #include "app/session.hpp"
 #include "charts/chart_files.hpp"
@@ -126,8 +126,7 @@ class InteractiveChartView final : public QChartView {
 
 QValueAxis* AxisAt(QChart* chart, Qt::Alignment alignment) {
   for (QAbstractAxis* axis : chart->axes()) {
-    if (axis->alignment() == alignment && axis->isVisible())
-      return qobject_cast<QValueAxis*>(axis);
+    if (axis->alignment() == alignment && axis->isVisible()) return qobject_cast<QValueAxis*>(axis);
   }
   return nullptr;
 }

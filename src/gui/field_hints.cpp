@@ -23,6 +23,14 @@ QString CaptionOf(const QLineEdit& edit) {
   for (const QLabel* label : parent->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
     if (label->buddy() == &edit) return label->text().remove(QLatin1Char('&'));
   }
+  // A form row's caption without a buddy, for the edit or the row that holds it.
+  for (const QWidget* w = &edit; w->parentWidget() != nullptr; w = w->parentWidget()) {
+    if (const auto* form = qobject_cast<const QFormLayout*>(w->parentWidget()->layout())) {
+      if (const auto* label =
+              qobject_cast<const QLabel*>(form->labelForField(const_cast<QWidget*>(w))))
+        return label->text().remove(QLatin1Char('&'));
+    }
+  }
   return {};
 }
 
@@ -38,7 +46,8 @@ QString GroupOf(const QLineEdit& edit) {
 QString FieldHint(const QLineEdit& edit) {
   const QString name = edit.objectName();
   const QString field = name.mid(static_cast<qsizetype>(std::char_traits<char>::length(kPrefix)));
-  if (const InputRange* range = FindInputRange(FromQt(field))) return ToQt(DescribeInputRange(*range));
+  if (const InputRange* range = FindInputRange(FromQt(field)))
+    return ToQt(DescribeInputRange(*range));
   const QString caption = CaptionOf(edit);
   const QString group = GroupOf(edit);
   if (caption.isEmpty()) return group;
@@ -67,7 +76,8 @@ void MarkBadFields(QWidget* root, const std::vector<UnreadableField>& bad) {
     if (mark != nullptr) {
       edit->setProperty(kBadProperty, true);
       edit->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
-      edit->setToolTip(ToQt(mark->reason) + (hint.isEmpty() ? QString() : QStringLiteral("\n") + hint));
+      edit->setToolTip(ToQt(mark->reason) +
+                       (hint.isEmpty() ? QString() : QStringLiteral("\n") + hint));
     } else if (IsMarkedBad(*edit)) {
       edit->setProperty(kBadProperty, false);
       edit->setStyleSheet(QString());

@@ -27,13 +27,13 @@
 #include "app/session.hpp"
 #include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
-#include "gui/input_bindings.hpp"
-#include "io/parameter_file.hpp"
 #include "gui/form_helpers.hpp"
+#include "gui/input_bindings.hpp"
 #include "gui/parameter_pages.hpp"
 #include "gui/registry_pages.hpp"
 #include "gui/ui_text.hpp"
 #include "gui/window_message_sink.hpp"
+#include "io/parameter_file.hpp"
 
 #ifndef DODAVEV_VERSION
 #define DODAVEV_VERSION "unknown"

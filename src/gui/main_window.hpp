@@ -152,8 +152,8 @@ class TDVornex final : public QMainWindow {
   Asker asker_;
   std::string savedParameters_;  // the parameter file text of the inputs last loaded or saved
   QString lastCalculation_;      // caption of the last calculation started from the menu
-  bool skipNextOk_ = false;     // the menu reopens after OK's messages without a second OK
-  bool checkingField_ = false;  // a re-check on leaving a field is under way
+  bool skipNextOk_ = false;      // the menu reopens after OK's messages without a second OK
+  bool checkingField_ = false;   // a re-check on leaving a field is under way
 };
 
 }  // namespace dodavev

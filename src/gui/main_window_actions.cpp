@@ -192,8 +192,7 @@ void TDVornex::loadaspectrum1Click() {
   if (calculationRunning()) return;
   std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat");
   if (!choice) return;
-  if (LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages) != 0)
-    return;
+  if (LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages) != 0) return;
   // Say what came in: the file, the channels up to the last with counts, the total.
   double total = 0.0;
   std::size_t last = 0;
@@ -430,7 +429,16 @@ void TDVornex::OnRunFinished(const QString& caption, bool stopped) {
   SetRunning(false);
   ShowSession();
   ShowOutput(caption);
-  if (stopped) statusBar()->showMessage(caption + QStringLiteral(": stopped"), 5000);
+  if (stopped) {
+    // The report's closing line of a stopped scan, so that the status bar and the report
+    // give the same count; other runs just say they were stopped.
+    QString line = caption + QStringLiteral(": stopped");
+    const QStringList lines =
+        ReportText(session_.OutputLog).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!lines.isEmpty() && lines.constLast().contains(QLatin1String(": stopped after ")))
+      line = lines.constLast();
+    statusBar()->showMessage(line);
+  }
   Q_EMIT calculationFinished(caption, stopped);
 }
 

@@ -272,8 +272,8 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
         GeometryRun out;
         const std::string geometryProblem = GeometryProblem(run->engine);
         out.impossible = how == RunOutcome::kInvalidInput && !geometryProblem.empty() &&
-                         std::find(said.messages.begin(), said.messages.end(),
-                                   geometryProblem) != said.messages.end();
+                         std::find(said.messages.begin(), said.messages.end(), geometryProblem) !=
+                             said.messages.end();
         for (const std::string& text : said.messages) {
           if (!(out.impossible && text == geometryProblem)) sink.Show(text);
         }

@@ -232,8 +232,8 @@ TEST_F(ChartRender, SvgOfANarrowedAxisDrawsNothingOutsideThePlotArea) {
 
   const std::filesystem::path svg = dir_ / "clipped.svg";
   QString error;
-  ASSERT_TRUE(WriteChartFile(chart, QString::fromStdString(Path(svg)), ChartFileFormat::Svg,
-                             &error))
+  ASSERT_TRUE(
+      WriteChartFile(chart, QString::fromStdString(Path(svg)), ChartFileFormat::Svg, &error))
       << error.toStdString();
   QSvgRenderer renderer(QString::fromStdString(Path(svg)));
   ASSERT_TRUE(renderer.isValid());
@@ -249,8 +249,8 @@ TEST_F(ChartRender, SvgOfANarrowedAxisDrawsNothingOutsideThePlotArea) {
 
   // The PNG of the same chart agrees.
   const std::filesystem::path png = dir_ / "clipped.png";
-  ASSERT_TRUE(WriteChartFile(chart, QString::fromStdString(Path(png)), ChartFileFormat::Png,
-                             &error));
+  ASSERT_TRUE(
+      WriteChartFile(chart, QString::fromStdString(Path(png)), ChartFileFormat::Png, &error));
   const auto [pngOutside, pngInside] =
       RedOutsideAndInside(QImage(QString::fromStdString(Path(png))), allowed);
   EXPECT_EQ(pngOutside, 0);

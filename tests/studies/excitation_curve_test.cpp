@@ -311,10 +311,10 @@ TEST_F(ExcitationCurve, StoppedCurveEndsWithHowManyEnergiesItRan) {
   const std::vector<std::string> lines = CrLfLines(session().OutputLog);
   ASSERT_EQ(lines.size(), 7u + 3u + 1u);  // header, 3 of the 17 default energies, the end
   EXPECT_EQ(lines.back(), "excitation curve: stopped after 3 of 17 energies");
-  EXPECT_EQ(complete.rfind(session().OutputLog.substr(0, session().OutputLog.size() -
-                                                           lines.back().size() - 2),
-                           0),
-            0u);
+  EXPECT_EQ(
+      complete.rfind(
+          session().OutputLog.substr(0, session().OutputLog.size() - lines.back().size() - 2), 0),
+      0u);
   EXPECT_EQ(Rows(), 3);
 }
 
