@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string>
 
+#include "app/input_ranges.hpp"
 #include "app/session.hpp"
 #include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
@@ -176,6 +177,82 @@ void CheckDetectionGeometry(Session& session) {
   }
   p.Label35 = FormatSolidAngle(p.solid_angle);
   session.activePage = "Detection";
+}
+
+namespace {
+
+// The numeric texts "OK" and the reaction identification read, in the order of the pages;
+// whole numbers where the field is one.
+struct NumericText {
+  const char* name;
+  std::string ParameterInputs::*text;
+  bool whole;
+};
+
+#define DODAVEV_NUMBER(name, whole)      \
+  NumericText {                          \
+#name, &ParameterInputs::name, whole \
+  }
+constexpr NumericText kNumericTexts[] = {
+    // Beam.
+    DODAVEV_NUMBER(Edit1_e0, false), DODAVEV_NUMBER(Edit1_z1, true),
+    DODAVEV_NUMBER(Edit1_m1, false), DODAVEV_NUMBER(Edit1_chargestate_in, true),
+    DODAVEV_NUMBER(Edit1_a, false), DODAVEV_NUMBER(Edit1_q1, false),
+    DODAVEV_NUMBER(Edit1_bes, false), DODAVEV_NUMBER(Edit1_asb, false),
+    DODAVEV_NUMBER(Edit1_diam, false), DODAVEV_NUMBER(Edit1_r, false),
+    DODAVEV_NUMBER(Edit1_leng, false),
+    // Sample.
+    DODAVEV_NUMBER(Edit1_temperature, false), DODAVEV_NUMBER(Edit1_monothick, false),
+    // Detection.
+    DODAVEV_NUMBER(Edit1_z2, true), DODAVEV_NUMBER(Edit1_m2, false),
+    DODAVEV_NUMBER(Edit1_chargestate_out, true), DODAVEV_NUMBER(Edit1_th, false),
+    DODAVEV_NUMBER(Edit1_d, false), DODAVEV_NUMBER(Edit1_detdia, false),
+    DODAVEV_NUMBER(Edit1_ss, false), DODAVEV_NUMBER(Edit1_hossz, false),
+    DODAVEV_NUMBER(Edit1_ho, false), DODAVEV_NUMBER(Edit1_detkevch, false),
+    DODAVEV_NUMBER(Edit1_dete0, false), DODAVEV_NUMBER(Edit1_detres0, false),
+    DODAVEV_NUMBER(Edit1_detres1, false), DODAVEV_NUMBER(Edit1_detres2, false),
+    DODAVEV_NUMBER(Edit1_detres3, false), DODAVEV_NUMBER(Edit1_detres4, false),
+    // Reactions.
+    DODAVEV_NUMBER(Edit1_mt, false), DODAVEV_NUMBER(Edit1_qm, false),
+    DODAVEV_NUMBER(Edit1_level, true), DODAVEV_NUMBER(Edit1_c3, false),
+    DODAVEV_NUMBER(Edit1_er, false), DODAVEV_NUMBER(Edit1_fwhm, false),
+    DODAVEV_NUMBER(Edit1_rezmin, false), DODAVEV_NUMBER(Edit1_rezmax, false),
+    DODAVEV_NUMBER(Edit1_estep, false), DODAVEV_NUMBER(Edit1_depthmax, false),
+    DODAVEV_NUMBER(Edit1_x, false), DODAVEV_NUMBER(Edit1_thr, false),
+    DODAVEV_NUMBER(Edit1_x_corr, false),
+    // Optimisation.
+    DODAVEV_NUMBER(Edit1_theta_min, false), DODAVEV_NUMBER(Edit1_theta_max, false),
+    DODAVEV_NUMBER(Edit1_Alfa_min, false), DODAVEV_NUMBER(Edit1_step_deg, false),
+    DODAVEV_NUMBER(Edit1_dex1, false), DODAVEV_NUMBER(Edit1_dex2, false),
+    DODAVEV_NUMBER(Edit1_dex3, false), DODAVEV_NUMBER(Edit1_dex4, false),
+    // Simulation.
+    DODAVEV_NUMBER(Edit1_itlength, false)};
+#undef DODAVEV_NUMBER
+
+}  // namespace
+
+std::vector<UnreadableField> UnreadableFields(const ParameterInputs& inputs) {
+  std::vector<UnreadableField> bad;
+  for (const NumericText& n : kNumericTexts) {
+    const std::string& text = inputs.*n.text;
+    std::optional<double> value;
+    if (n.whole) {
+      if (std::optional<std::int32_t> v = ParseInteger(text)) value = *v;
+    } else {
+      value = ParseDecimal(text);
+    }
+    if (!value) {
+      bad.push_back({n.name, "not a number"});
+      continue;
+    }
+    // The field name of the range table is the control name without "Edit1_".
+    const std::string_view field = std::string_view(n.name).substr(6);
+    if (const InputRange* range = FindInputRange(field)) {
+      if (!(*value >= range->min && *value <= range->max))
+        bad.push_back({n.name, "outside the range: " + DescribeInputRange(*range)});
+    }
+  }
+  return bad;
 }
 
 void Button10Click(Session& session) {

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dodavev {
 
 struct Session;
+struct ParameterInputs;
 
 // The whole "OK" action; also run by opening the "calculations" menu and by every
 // BatchFile record after its files are loaded.
@@ -31,6 +33,16 @@ void CheckDetectionGeometry(Session& session);
 // The OK buttons of the detector-resolution and detector-calibration panels.
 void Button10Click(Session& session);
 void Button11Click(Session& session);
+
+// A numeric field of the pages whose text "OK" cannot use: its control name ("Edit1_e0") and
+// why ("not a number", or the range of InputRanges() it lies outside).
+struct UnreadableField {
+  std::string name;
+  std::string reason;
+};
+// Every such field of `inputs`, in the order of the pages; empty when all numbers read. The
+// window marks them after "Problem with the parameters".
+std::vector<UnreadableField> UnreadableFields(const ParameterInputs& inputs);
 
 // `Label35` text of a solid angle: rounded to three significant digits, three decimals.
 std::string FormatSolidAngle(double msr);

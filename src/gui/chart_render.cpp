@@ -15,10 +15,13 @@
 #include <QPen>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "app/messages.hpp"
 #include "app/session.hpp"
@@ -107,9 +110,84 @@ bool Drawn(const ChartSeries& s) {
   return !s.points.empty() || s.title != " ";
 }
 
+// A closed range of an axis, its ends in increasing order.
+struct Span {
+  double lo = 0.0;
+  double hi = 0.0;
+  bool Holds(double v) const { return v >= lo && v <= hi; }
+};
+
+Span SpanOf(const Chart& model, AxisId id) {
+  const AxisScale scale = ResolveAxisScale(model, id);
+  return {std::min(scale.minimum, scale.maximum), std::max(scale.minimum, scale.maximum)};
+}
+
+// Cuts the segment a-b to the rectangle (Liang-Barsky): the parameters t0 <= t1 along it
+// that lie inside, or false when no part of it does.
+bool ClipSegment(QPointF a, QPointF b, Span x, Span y, double& t0, double& t1) {
+  t0 = 0.0;
+  t1 = 1.0;
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - x.lo, x.hi - a.x(), a.y() - y.lo, y.hi - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;  // parallel to this edge and outside it
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  return true;
+}
+
+// The parts of a polyline inside the rectangle, each a polyline of its own. Points that
+// are not numbers break the line, as they do on the screen.
+std::vector<QList<QPointF>> ClipPolyline(const std::vector<ChartPoint>& points, Span x, Span y) {
+  std::vector<QList<QPointF>> pieces;
+  QList<QPointF> piece;
+  const auto finite = [](const ChartPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  const auto close = [&] {
+    if (!piece.isEmpty()) pieces.push_back(std::move(piece));
+    piece = {};
+  };
+  if (points.size() == 1 && finite(points[0]) && x.Holds(points[0].x) && y.Holds(points[0].y))
+    pieces.push_back({QPointF(points[0].x, points[0].y)});
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    if (!finite(points[i - 1]) || !finite(points[i])) {
+      close();
+      continue;
+    }
+    const QPointF a(points[i - 1].x, points[i - 1].y);
+    const QPointF b(points[i].x, points[i].y);
+    double t0 = 0.0;
+    double t1 = 1.0;
+    if (!ClipSegment(a, b, x, y, t0, t1)) {
+      close();
+      continue;
+    }
+    const QPointF in = a + (b - a) * t0;
+    const QPointF out = a + (b - a) * t1;
+    if (piece.isEmpty() || piece.constLast() != in) {
+      close();
+      piece.append(in);
+    }
+    piece.append(out);
+    if (t1 < 1.0) close();
+  }
+  close();
+  return pieces;
+}
+
 }  // namespace
 
-void FillQChart(QChart& target, const Chart& model) {
+void FillQChart(QChart& target, const Chart& model, bool clipToAxes) {
   target.removeAllSeries();
   for (QAbstractAxis* axis : target.axes()) {
     target.removeAxis(axis);
@@ -132,24 +210,53 @@ void FillQChart(QChart& target, const Chart& model) {
   bool anyInLegend = false;
   for (const ChartSeries& s : model.series) {
     if (!Drawn(s)) continue;
-    auto* line = new QLineSeries;
-    line->setName(QString::fromStdString(s.title));
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(s.points.size()));
-    for (const ChartPoint& p : s.points)
-      points.append(QPointF(p.x, p.y));
-    line->replace(points);
     QPen pen(ToQColor(s.colour));
     pen.setWidthF(1.6);
     pen.setStyle(ToPenStyle(s.style));
-    line->setPen(pen);
-    line->setPointsVisible(s.pointsVisible);
-    line->setMarkerSize(MarkerSize(s.points.size()));
-    target.addSeries(line);
-    line->attachAxis(axes[static_cast<std::size_t>(s.horizontal)]);
-    line->attachAxis(axes[static_cast<std::size_t>(s.vertical)]);
-    for (QLegendMarker* marker : target.legend()->markers(line))
-      marker->setVisible(s.inLegend);
+    const auto addLine = [&](const QList<QPointF>& points, bool markers, bool legend) {
+      auto* line = new QLineSeries;
+      line->setName(QString::fromStdString(s.title));
+      line->replace(points);
+      line->setPen(pen);
+      line->setPointsVisible(markers);
+      line->setMarkerSize(MarkerSize(s.points.size()));
+      target.addSeries(line);
+      line->attachAxis(axes[static_cast<std::size_t>(s.horizontal)]);
+      line->attachAxis(axes[static_cast<std::size_t>(s.vertical)]);
+      for (QLegendMarker* marker : target.legend()->markers(line))
+        marker->setVisible(legend);
+    };
+    if (!clipToAxes) {
+      QList<QPointF> points;
+      points.reserve(static_cast<qsizetype>(s.points.size()));
+      for (const ChartPoint& p : s.points)
+        points.append(QPointF(p.x, p.y));
+      addLine(points, s.pointsVisible, s.inLegend);
+    } else {
+      // Cut at the axis ranges: the line in pieces without markers, the first piece (or an
+      // empty one) in the legend, and the markers of the points inside.
+      const Span x = SpanOf(model, s.horizontal);
+      const Span y = SpanOf(model, s.vertical);
+      std::vector<QList<QPointF>> pieces = ClipPolyline(s.points, x, y);
+      if (pieces.empty()) pieces.emplace_back();
+      for (std::size_t i = 0; i < pieces.size(); ++i)
+        addLine(pieces[i], false, s.inLegend && i == 0);
+      if (s.pointsVisible) {
+        auto* dots = new QScatterSeries;
+        dots->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+        dots->setMarkerSize(MarkerSize(s.points.size()));
+        dots->setColor(ToQColor(s.colour));
+        dots->setBorderColor(ToQColor(s.colour));
+        for (const ChartPoint& p : s.points) {
+          if (x.Holds(p.x) && y.Holds(p.y)) dots->append(p.x, p.y);
+        }
+        target.addSeries(dots);
+        dots->attachAxis(axes[static_cast<std::size_t>(s.horizontal)]);
+        dots->attachAxis(axes[static_cast<std::size_t>(s.vertical)]);
+        for (QLegendMarker* marker : target.legend()->markers(dots))
+          marker->setVisible(false);
+      }
+    }
     anyInLegend = anyInLegend || s.inLegend;
   }
   QLegend* legend = target.legend();
@@ -159,16 +266,34 @@ void FillQChart(QChart& target, const Chart& model) {
   legend->setLabelColor(Qt::black);
 }
 
-void PaintChart(const Chart& model, QPainter& painter, const QRectF& area) {
-  QGraphicsScene scene;
+namespace {
+
+// The model laid out in a scene of the file size, ready to be painted.
+QChart* LayOutForFile(QGraphicsScene& scene, const Chart& model) {
   auto* chart = new QChart;  // owned by the scene
   scene.addItem(chart);
-  FillQChart(*chart, model);
+  // Vector devices do not keep the chart's own clipping to its plot area (an SVG would show
+  // markers below the frame after a range change): the series are cut at the axes here.
+  FillQChart(*chart, model, true);
   const QRectF source(0, 0, kChartFileWidth, kChartFileHeight);
   chart->setGeometry(source);
   scene.setSceneRect(source);
   // Let the chart lay out its axes, legend and series before it is painted.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  return chart;
+}
+
+}  // namespace
+
+QRectF ChartFilePlotArea(const Chart& model) {
+  QGraphicsScene scene;
+  return LayOutForFile(scene, model)->plotArea();
+}
+
+void PaintChart(const Chart& model, QPainter& painter, const QRectF& area) {
+  QGraphicsScene scene;
+  LayOutForFile(scene, model);
+  const QRectF source(0, 0, kChartFileWidth, kChartFileHeight);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);

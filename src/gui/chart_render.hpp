@@ -26,12 +26,19 @@ struct Session;
 inline constexpr int kChartFileWidth = 1000;
 inline constexpr int kChartFileHeight = 700;
 
-// Replaces everything `target` shows (series, axes, title, legend) with the model.
-void FillQChart(QChart& target, const Chart& model);
+// Replaces everything `target` shows (series, axes, title, legend) with the model. With
+// `clipToAxes` the series are cut at the axis ranges first, so that no device needs to
+// clip the plot area itself (files, printers); the window's view is not cut, its zoom may
+// widen the ranges.
+void FillQChart(QChart& target, const Chart& model, bool clipToAxes = false);
 
 // Paints the model, laid out at kChartFileWidth x kChartFileHeight and scaled with its
 // proportions kept, into `area` of the painter's device.
 void PaintChart(const Chart& model, QPainter& painter, const QRectF& area);
+
+// The plot area (inside the axes) of the model laid out at kChartFileWidth x
+// kChartFileHeight, in those units.
+QRectF ChartFilePlotArea(const Chart& model);
 
 // Writes the model to `path` in `format` (not Unknown). The file appears complete or not
 // at all: an old file of that name stays until the new one is written. Returns false with

@@ -17,11 +17,13 @@ class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
+class QPointF;
 class QToolButton;
 
 namespace dodavev {
 
 struct Session;
+class WindowMessageSink;
 
 class TForm_drawing : public QWidget {
   Q_OBJECT
@@ -49,6 +51,14 @@ class TForm_drawing : public QWidget {
   void OpenAxisPanel(AxisId axis);
   void AxisPanelOk();
   void AxisPanelCancel();
+  // The chart at the ranges the builder gave it, after any zoom or pan.
+  void ResetZoom();
+  // The cursor read-out for a position in the chart view's coordinates.
+  void ShowCursorValues(const QPointF& viewPosition);
+
+  // The boxes of the window's actions belong to it (and not to the main window) when the
+  // session's messages go to `sink`.
+  void SetMessageSink(WindowMessageSink* sink) { messageSink_ = sink; }
 
   const DrawingState& state() const { return state_; }
   QChart* chart() const;
@@ -72,6 +82,8 @@ class TForm_drawing : public QWidget {
   QLineEdit* Edit_Caption = nullptr;
   QPushButton* Button_axis_ok = nullptr;
   QPushButton* Button_axis_cancel = nullptr;
+  QToolButton* SpeedButton_zoomreset = nullptr;
+  QLabel* Label_cursor = nullptr;  // x and y under the mouse
 
  protected:
   // Closing the window by its frame does what "Close" does.
@@ -82,11 +94,14 @@ class TForm_drawing : public QWidget {
   void Redraw();
   void SaveDialog();
   void PrintDialog();
+  void FitToScreen();
 
   Session& session_;
   DrawingState state_;
   AxisId panelAxis_ = AxisId::Left;
   QChartView* view_ = nullptr;
+  WindowMessageSink* messageSink_ = nullptr;
+  bool placed_ = false;  // given a size and place on its screen
 };
 
 // Shows the drawing window of `parent` on the results of the last calculation: created

@@ -25,12 +25,15 @@
 #include "app/calculations.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/session.hpp"
+#include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
 #include "gui/form_helpers.hpp"
+#include "gui/input_bindings.hpp"
 #include "gui/parameter_pages.hpp"
 #include "gui/registry_pages.hpp"
 #include "gui/ui_text.hpp"
 #include "gui/window_message_sink.hpp"
+#include "io/parameter_file.hpp"
 
 #ifndef DODAVEV_VERSION
 #define DODAVEV_VERSION "unknown"
@@ -93,6 +96,12 @@ TDVornex::TDVornex(Session& session, WindowMessageSink& sink, QWidget* parent)
   BuildStatusBar();
   ConnectPageHandlers();
   ShowSession();
+  SetFieldTooltips(pagesPanel_);
+  MarkParametersSaved();
+  asker_ = [this](const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("DOdavev"), text, buttons, this);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+  };
 
   // A size that suits the screen: most of it, never more.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -119,7 +128,7 @@ void TDVornex::SetFileChooser(std::unique_ptr<FileChooser> chooser) {
 }
 
 void TDVornex::BuildMenus() {
-  files_ = menuBar()->addMenu(QStringLiteral("files"));
+  files_ = menuBar()->addMenu(QStringLiteral("&files"));
   files_->setObjectName(QStringLiteral("files1"));
   const auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
     QAction* action = menu->addAction(caption);
@@ -127,20 +136,22 @@ void TDVornex::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  add(files_, "open1", QStringLiteral("load a new parameter file"), &TDVornex::open1Click);
-  add(files_, "savethe1", QStringLiteral("save parameters"), &TDVornex::savethe1Click);
-  add(files_, "loadaspectrum1", QStringLiteral("load a new spectrum"),
+  add(files_, "open1", QStringLiteral("&load a new parameter file"), &TDVornex::open1Click)
+      ->setShortcut(QKeySequence::Open);
+  add(files_, "savethe1", QStringLiteral("&save parameters"), &TDVornex::savethe1Click)
+      ->setShortcut(QKeySequence::Save);
+  add(files_, "loadaspectrum1", QStringLiteral("load a new s&pectrum"),
       &TDVornex::loadaspectrum1Click);
   files_->addSeparator();
-  QAction* quit = add(files_, "quit1", QStringLiteral("quit"), &TDVornex::quit1Click);
+  QAction* quit = add(files_, "quit1", QStringLiteral("&quit"), &TDVornex::quit1Click);
   quit->setShortcut(QKeySequence::Quit);
 
   // "parameters" has no items: choosing it opens the pages.
-  parameters_ = menuBar()->addAction(QStringLiteral("parameters"));
+  parameters_ = menuBar()->addAction(QStringLiteral("&parameters"));
   parameters_->setObjectName(QStringLiteral("parameters1"));
   connect(parameters_, &QAction::triggered, this, &TDVornex::parameters1Click);
 
-  calculations_ = menuBar()->addMenu(QStringLiteral("calculations"));
+  calculations_ = menuBar()->addMenu(QStringLiteral("&calculations"));
   calculations_->setObjectName(QStringLiteral("calculations1"));
   connect(calculations_, &QMenu::aboutToShow, this, &TDVornex::calculations1Click);
   for (const MenuCalculation& c : kMenuCalculations) {
@@ -148,12 +159,21 @@ void TDVornex::BuildMenus() {
     action->setObjectName(QString::fromLatin1(c.name));
     action->setStatusTip(QString::fromLatin1(c.hint));
     const std::string_view caption = c.caption;
-    connect(action, &QAction::triggered, this, [this, caption] { RunCalculation(caption); });
+    connect(action, &QAction::triggered, this, [this, caption] {
+      lastCalculation_ = ToQt(caption);
+      RunCalculation(caption);
+    });
   }
+  // Repeating the last calculation: a shortcut of the window, not an item of the menu.
+  auto* repeat = new QAction(QStringLiteral("repeat the last calculation"), this);
+  repeat->setObjectName(QStringLiteral("repeat1"));
+  repeat->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
+  connect(repeat, &QAction::triggered, this, &TDVornex::RepeatCalculation);
+  addAction(repeat);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("help"));
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&help"));
   help->setObjectName(QStringLiteral("help1"));
-  add(help, "AboutVornex1", QStringLiteral("About Vornex"), &TDVornex::AboutVornex1Click);
+  add(help, "AboutVornex1", QStringLiteral("&About Vornex"), &TDVornex::AboutVornex1Click);
 }
 
 void TDVornex::BuildCentralArea() {
@@ -341,6 +361,15 @@ void TDVornex::ConnectPageHandlers() {
               [this] { QTimer::singleShot(0, this, &TDVornex::GeometryFieldLeft); });
   }
 
+  // Enter in a parameter field is "OK"; typing in a marked field looks at it again.
+  for (QLineEdit* edit : pagesPanel_->findChildren<QLineEdit*>()) {
+    if (!edit->objectName().startsWith(QLatin1String("Edit1_"))) continue;
+    connect(edit, &QLineEdit::returnPressed, this, &TDVornex::Button5Click);
+    connect(edit, &QLineEdit::textEdited, this, [this, edit] {
+      if (IsMarkedBad(*edit)) RecheckMarkedFields();
+    });
+  }
+
   // Shape radio buttons: the beam slit shows its inputs; the diaphragm also recomputes
   // the solid angle.
   for (const char* name : {"RadioButton1", "RadioButton2"}) {
@@ -383,6 +412,10 @@ void TDVornex::ConnectPageHandlers() {
 }
 
 void TDVornex::closeEvent(QCloseEvent* event) {
+  if (!ConfirmQuit()) {
+    event->ignore();
+    return;
+  }
   if (worker_->running()) {
     // The run ends at its next stop point; its messages no longer wait for the user.
     worker_->RequestStop();

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -42,6 +44,16 @@ class TDVornex final : public QMainWindow {
   TForm_drawing* drawingWindow() const { return drawing_; }
   // Replaces the file dialogs (tests choose their files without a dialog).
   void SetFileChooser(std::unique_ptr<FileChooser> chooser);
+  // Asks the user a question with the given buttons and returns the one chosen; replaced by
+  // tests, which answer themselves.
+  using Asker = std::function<QMessageBox::StandardButton(const QString& text,
+                                                          QMessageBox::StandardButtons buttons)>;
+  void SetAsker(Asker asker) { asker_ = std::move(asker); }
+  // What would be lost by quitting now: modified parameters, sample or absorber text, a
+  // calculation running (empty when nothing).
+  QStringList UnsavedWork();
+  // Ctrl+R / F5: "OK" and the last calculation of the menu again.
+  void RepeatCalculation();
 
   // Controls <-> session: the inputs as typed, and what the session says is shown.
   void CollectInputs();
@@ -110,6 +122,12 @@ class TDVornex final : public QMainWindow {
   void GeometryFieldLeft();
   void ShowHint(const QString& text);
   void ShowDrawingWindow();
+  bool SaveParameters();
+  std::string ControlsParameterText();
+  void MarkParametersSaved();
+  void UpdateFieldMarks();
+  void RecheckMarkedFields();
+  bool ConfirmQuit();
 
   Session& session_;
   WindowMessageSink& sink_;
@@ -131,8 +149,11 @@ class TDVornex final : public QMainWindow {
   QLabel* progressLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* stop_ = nullptr;
-  bool skipNextOk_ = false;     // the menu reopens after OK's messages without a second OK
-  bool checkingField_ = false;  // a re-check on leaving a field is under way
+  Asker asker_;
+  std::string savedParameters_;  // the parameter file text of the inputs last loaded or saved
+  QString lastCalculation_;      // caption of the last calculation started from the menu
+  bool skipNextOk_ = false;      // the menu reopens after OK's messages without a second OK
+  bool checkingField_ = false;   // a re-check on leaving a field is under way
 };
 
 }  // namespace dodavev

@@ -19,6 +19,7 @@
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
 #include "gui/drawing_window.hpp"
+#include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
 #include "gui/input_bindings.hpp"
 #include "gui/main_window.hpp"
@@ -27,6 +28,7 @@
 #include "gui/ui_text.hpp"
 #include "gui/window_message_sink.hpp"
 #include "io/layer_file.hpp"
+#include "io/parameter_file.hpp"
 #include "io/result_files.hpp"
 
 namespace dodavev {
@@ -116,23 +118,119 @@ void TDVornex::open1Click() {
     chosen = choice->path;
   dodavev::open1Click(session_, chosen);
   ShowSession();
+  if (chosen) {
+    MarkParametersSaved();
+    UpdateFieldMarks();
+  }
 }
 
 void TDVornex::savethe1Click() {
   if (calculationRunning()) return;
+  SaveParameters();
+}
+
+bool TDVornex::SaveParameters() {
   CollectInputs();
-  if (std::optional<FileChoice> choice = chooser_->Save(this, kParameterSaveFilter, ".par"))
-    dodavev::savethe1Click(session_, choice->path);
+  std::optional<FileChoice> choice = chooser_->Save(this, kParameterSaveFilter, ".par");
+  if (!choice) return false;
+  const std::uint64_t before = sink_.presentedCount();
+  dodavev::savethe1Click(session_, choice->path);
+  if (sink_.presentedCount() != before) return false;  // the file could not be written
+  MarkParametersSaved();
+  return true;
+}
+
+// The parameter file text of what the controls hold now, the session left alone.
+std::string TDVornex::ControlsParameterText() {
+  ParameterInputs inputs = session_.params;
+  ReadInputsFromControls(this, inputs);
+  registry_->ReadRegistry(inputs.registry);
+  return FormatParameterFile(inputs);
+}
+
+void TDVornex::MarkParametersSaved() {
+  savedParameters_ = ControlsParameterText();
+}
+
+QStringList TDVornex::UnsavedWork() {
+  QStringList what;
+  if (ControlsParameterText() != savedParameters_) what << QStringLiteral("the parameters");
+  const auto modified = [this](const char* name) {
+    const auto* label = findChild<QLabel*>(QString::fromLatin1(name));
+    return label != nullptr && label->text().endsWith(QLatin1String(": modified"));
+  };
+  if (modified("samplefile")) what << QStringLiteral("the sample text");
+  if (modified("Absorbensfile")) what << QStringLiteral("the absorber text");
+  if (calculationRunning()) what << QStringLiteral("the calculation running");
+  return what;
+}
+
+// Quitting with work that would be lost asks first: save (the parameters), discard or
+// cancel. A run alone asks whether to stop it.
+bool TDVornex::ConfirmQuit() {
+  const QStringList what = UnsavedWork();
+  if (what.isEmpty()) return true;
+  const bool running = calculationRunning();
+  const bool edits = what.size() > (running ? 1 : 0);
+  if (!edits) {
+    return asker_(QStringLiteral("A calculation is running. Stop it and quit?"),
+                  QMessageBox::Yes | QMessageBox::Cancel) == QMessageBox::Yes;
+  }
+  QString text = QStringLiteral("Not saved: ") + what.join(QStringLiteral(", ")) +
+                 QStringLiteral(".\nSave the parameters before quitting?");
+  switch (asker_(text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
+    case QMessageBox::Discard:
+      return true;
+    case QMessageBox::Save:
+      return SaveParameters();
+    default:
+      return false;
+  }
 }
 
 void TDVornex::loadaspectrum1Click() {
   if (calculationRunning()) return;
-  if (std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat"))
-    LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages);
+  std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat");
+  if (!choice) return;
+  if (LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages) != 0) return;
+  // Say what came in: the file, the channels up to the last with counts, the total.
+  double total = 0.0;
+  std::size_t last = 0;
+  for (std::size_t c = 1; c < session_.MeasuredSpectrum.size(); ++c) {
+    total += session_.MeasuredSpectrum[c];
+    if (session_.MeasuredSpectrum[c] != 0.0) last = c;
+  }
+  statusBar()->showMessage(QStringLiteral("measured spectrum %1: channels 1-%2, %3 counts")
+                               .arg(PathToQt(choice->path.filename()))
+                               .arg(last)
+                               .arg(total, 0, 'g', 10));
+  if (drawing_ != nullptr && drawing_->isVisible()) drawing_->Activate();
 }
 
 void TDVornex::quit1Click() {
   close();
+}
+
+// ---- Marks and repetition ------------------------------------------------------------------
+
+void TDVornex::UpdateFieldMarks() {
+  MarkBadFields(pagesPanel_, UnreadableFields(session_.params));
+}
+
+void TDVornex::RecheckMarkedFields() {
+  ParameterInputs inputs = session_.params;
+  ReadInputsFromControls(this, inputs);
+  MarkBadFields(pagesPanel_, UnreadableFields(inputs));
+}
+
+void TDVornex::RepeatCalculation() {
+  if (calculationRunning() || lastCalculation_.isEmpty()) return;
+  CollectInputs();
+  dodavev::calculations1Click(session_);
+  ShowSession();
+  UpdateFieldMarks();
+  const std::string caption = FromQt(lastCalculation_);
+  if (const CalculationEntry* entry = FindCalculation(caption)) RunCalculation(entry->caption);
 }
 
 // ---- Pages and "OK" ----------------------------------------------------------------------
@@ -148,6 +246,7 @@ void TDVornex::Button5Click() {
   CollectInputs();
   dodavev::Button5Click(session_);
   ShowSession();
+  UpdateFieldMarks();
 }
 
 void TDVornex::calculations1Click() {
@@ -161,6 +260,7 @@ void TDVornex::calculations1Click() {
   dodavev::calculations1Click(session_);
   std::vector<std::string> messages = sink_.EndDeferring();
   ShowSession();
+  UpdateFieldMarks();
   if (messages.empty()) return;
   // The menu is opening: close it, show the messages in order, then open it again so
   // that a calculation can still be chosen, as after any "OK" with errors.
@@ -329,7 +429,16 @@ void TDVornex::OnRunFinished(const QString& caption, bool stopped) {
   SetRunning(false);
   ShowSession();
   ShowOutput(caption);
-  if (stopped) statusBar()->showMessage(caption + QStringLiteral(": stopped"), 5000);
+  if (stopped) {
+    // The report's closing line of a stopped scan, so that the status bar and the report
+    // give the same count; other runs just say they were stopped.
+    QString line = caption + QStringLiteral(": stopped");
+    const QStringList lines =
+        ReportText(session_.OutputLog).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!lines.isEmpty() && lines.constLast().contains(QLatin1String(": stopped after ")))
+      line = lines.constLast();
+    statusBar()->showMessage(line);
+  }
   Q_EMIT calculationFinished(caption, stopped);
 }
 
@@ -383,6 +492,7 @@ void TDVornex::Button14Click() {
 void TDVornex::ShowDrawingWindow() {
   if (drawing_ == nullptr) {
     drawing_ = new TForm_drawing(session_, this);
+    drawing_->SetMessageSink(&sink_);
   }
   drawing_->Activate();
 }

@@ -58,6 +58,7 @@ void WindowMessageSink::ShowQueued() {
 }
 
 void WindowMessageSink::Present(const std::string& text) {
+  ++presented_;
   if (presenter_) {
     presenter_(ToQt(text));
     return;
@@ -65,6 +66,21 @@ void WindowMessageSink::Present(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("DOdavev"), ToQt(text), QMessageBox::Ok,
                   dialogParent_.data());
   box.exec();
+}
+
+MessageWindowScope::MessageWindowScope(WindowMessageSink* sink, QWidget* window) : sink_(sink) {
+  if (sink_ == nullptr) return;
+  previous_ = sink_->dialogParent();
+  presentedBefore_ = sink_->presentedCount();
+  sink_->SetDialogParent(window);
+}
+
+MessageWindowScope::~MessageWindowScope() {
+  if (sink_ != nullptr) sink_->SetDialogParent(previous_.data());
+}
+
+bool MessageWindowScope::anyShown() const {
+  return sink_ != nullptr && sink_->presentedCount() != presentedBefore_;
 }
 
 void WindowMessageSink::BeginDeferring() {

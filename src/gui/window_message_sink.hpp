@@ -36,6 +36,10 @@ class WindowMessageSink final : public QObject, public MessageSink {
 
   // The window whose boxes these are (their parent), and who shows them (tests collect).
   void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
+  // The window the next box belongs to (window thread).
+  QWidget* dialogParent() const { return dialogParent_.data(); }
+  // Boxes shown so far on the window's thread (window thread).
+  std::uint64_t presentedCount() const { return presented_; }
   void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
 
   // While deferring, messages raised on the window's thread are kept instead of shown; the
@@ -64,6 +68,25 @@ class WindowMessageSink final : public QObject, public MessageSink {
   std::vector<std::string> deferred_;
   Presenter presenter_;
   QPointer<QWidget> dialogParent_;
+  std::uint64_t presented_ = 0;
+};
+
+// While it lives, the boxes of `sink` belong to `window`: a message belongs to the window
+// whose action raised it (a box of the drawing window must not raise the main window over
+// it). The parent before comes back at the end. Without a sink it does nothing.
+class MessageWindowScope {
+ public:
+  MessageWindowScope(WindowMessageSink* sink, QWidget* window);
+  ~MessageWindowScope();
+  MessageWindowScope(const MessageWindowScope&) = delete;
+  MessageWindowScope& operator=(const MessageWindowScope&) = delete;
+  // Whether a box was shown since the scope began.
+  bool anyShown() const;
+
+ private:
+  WindowMessageSink* sink_;
+  QPointer<QWidget> previous_;
+  std::uint64_t presentedBefore_ = 0;
 };
 
 }  // namespace dodavev

@@ -1,5 +1,6 @@
 #include "studies/optimisation.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -60,7 +61,17 @@ bool SameDepth(double depthNm, double wantedNm) {
 struct GeometryRun {
   std::vector<DepthResolution> rows;
   std::unique_ptr<RunResults> results;
+  bool impossible = false;  // the beam cannot enter or the particles cannot leave
 };
+
+// The closing line of a scan that met geometries no experiment can have; each is skipped
+// (no row, no best value) and listed here once, not reported as an error of the scan.
+std::string SkippedGeometriesLine(const std::vector<ScanGeometry>& skipped) {
+  std::string out = "impossible geometries skipped (alfa/theta [deg]):";
+  for (const ScanGeometry& g : skipped)
+    out += " " + Angle(g.alpha) + "/" + Angle(g.theta);
+  return out + "\r\n";
+}
 
 }  // namespace
 
@@ -256,7 +267,16 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
         r.hooks = nullptr;
         auto run = std::make_unique<RunState>();
         auto results = std::make_unique<RunResults>();
-        const RunOutcome how = RunResolution(shared, r, *run, *results, sink);
+        CollectingSink said;
+        const RunOutcome how = RunResolution(shared, r, *run, *results, said);
+        GeometryRun out;
+        const std::string geometryProblem = GeometryProblem(run->engine);
+        out.impossible = how == RunOutcome::kInvalidInput && !geometryProblem.empty() &&
+                         std::find(said.messages.begin(), said.messages.end(), geometryProblem) !=
+                             said.messages.end();
+        for (const std::string& text : said.messages) {
+          if (!(out.impossible && text == geometryProblem)) sink.Show(text);
+        }
         if (how == RunOutcome::kBelowThreshold) {
           sink.Show("the energy of the incident ion is below the threshold energy");
         } else if (how == RunOutcome::kKinematicGate) {
@@ -264,7 +284,6 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
               "optimization: no emitted particle reaches the detector at some of the "
               "scanned angles");
         }
-        GeometryRun out;
         out.rows = DepthResolutionRows(*results);
         if (index == count - 1) out.results = std::move(results);
         return out;
@@ -272,10 +291,15 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
 
   // The tables are filled in scan order, whatever order the runs ended in.
   StudyResults& st = session.studies;
+  std::vector<ScanGeometry> skipped;
+  for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+    if (outcome.results[i].impossible) skipped.push_back(plan.geometries[i]);
+  }
   int rowCount = 0;
   if (plan.alphaScan) {
     int n = 1;
     for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+      if (outcome.results[i].impossible) continue;
       AddAlphaScanRow(st.angleScan, n, plan.geometries[i], p.dex, outcome.results[i].rows);
       ++n;
     }
@@ -283,11 +307,14 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
     st.angleScanRows = rowCount;
     session.OutputLog = AlphaScanReport(st.angleScan, rowCount);
   } else {
-    for (std::size_t i = 0; i < outcome.results.size(); ++i)
-      KeepBestByDepth(st.bestByDepth, plan.geometries[i], outcome.results[i].rows);
+    for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+      if (!outcome.results[i].impossible)
+        KeepBestByDepth(st.bestByDepth, plan.geometries[i], outcome.results[i].rows);
+    }
     session.OutputLog = ThetaScanReport(st.bestByDepth, rowCount);
     st.bestByDepthRows = rowCount;
   }
+  if (!skipped.empty()) session.OutputLog += SkippedGeometriesLine(skipped);
   AdoptScanOutcome(session, outcome, "optimization", "geometries", count, rowCount, 'O', 'W');
 }
 

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
+#include <QSvgRenderer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -198,6 +200,61 @@ TEST_F(ChartRender, BatchFileWithPlots) {
     EXPECT_TRUE(std::filesystem::exists(plots / name)) << name;
   // Titled with the record's parameter file.
   EXPECT_NE(ReadFile(plots / "spec2_1_spectrum.svg").find("default.par<"), std::string::npos);
+}
+
+// Red pixels of `image` outside and inside `area` (the plot area grown by a marker's radius).
+std::pair<int, int> RedOutsideAndInside(const QImage& image, const QRectF& area) {
+  int outside = 0;
+  int inside = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() < 200 || c.green() > 90 || c.blue() > 90) continue;
+      ++(area.contains(QPointF(x + 0.5, y + 0.5)) ? inside : outside);
+    }
+  }
+  return {outside, inside};
+}
+
+TEST_F(ChartRender, SvgOfANarrowedAxisDrawsNothingOutsideThePlotArea) {
+  // A red diagonal from (0, 0) to (100, 100) with circles, the left axis narrowed to
+  // 10..50: most of the line and its markers lie below and above the plot frame.
+  Chart chart = ResetChart("clipped");
+  ChartSeries& s0 = chart.series[0];
+  s0.colour = colours::kRed;
+  for (int i = 0; i <= 100; i += 2)
+    s0.points.push_back({double(i), double(i)});
+  SetAxisRange(chart.axis(AxisId::Bottom), 0.0, 100.0);
+  SetAxisRange(chart.axis(AxisId::Left), 10.0, 50.0);
+  const QRectF plot = ChartFilePlotArea(chart);
+  ASSERT_GT(plot.width(), 100.0);
+  const QRectF allowed = plot.adjusted(-4, -4, 4, 4);  // a marker's radius and the pen
+
+  const std::filesystem::path svg = dir_ / "clipped.svg";
+  QString error;
+  ASSERT_TRUE(
+      WriteChartFile(chart, QString::fromStdString(Path(svg)), ChartFileFormat::Svg, &error))
+      << error.toStdString();
+  QSvgRenderer renderer(QString::fromStdString(Path(svg)));
+  ASSERT_TRUE(renderer.isValid());
+  QImage drawn(kChartFileWidth, kChartFileHeight, QImage::Format_RGB32);
+  drawn.fill(Qt::white);
+  {
+    QPainter painter(&drawn);
+    renderer.render(&painter, QRectF(0, 0, kChartFileWidth, kChartFileHeight));
+  }
+  const auto [outside, inside] = RedOutsideAndInside(drawn, allowed);
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(inside, 100);  // the part from y = 10 to 50 is there
+
+  // The PNG of the same chart agrees.
+  const std::filesystem::path png = dir_ / "clipped.png";
+  ASSERT_TRUE(
+      WriteChartFile(chart, QString::fromStdString(Path(png)), ChartFileFormat::Png, &error));
+  const auto [pngOutside, pngInside] =
+      RedOutsideAndInside(QImage(QString::fromStdString(Path(png))), allowed);
+  EXPECT_EQ(pngOutside, 0);
+  EXPECT_GT(pngInside, 100);
 }
 
 TEST_F(ChartRender, PlotDirectoryThatCannotBeMade) {

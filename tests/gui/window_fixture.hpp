@@ -80,6 +80,17 @@ class WindowTest : public ::testing::Test {
     auto chooser = std::make_unique<QueuedFileChooser>();
     chooser_ = chooser.get();
     window_->SetFileChooser(std::move(chooser));
+    // Questions are answered from a queue; without an answer queued: discard, or yes.
+    window_->SetAsker([this](const QString& text, QMessageBox::StandardButtons buttons) {
+      questions_.push_back(FromQt(text));
+      if (!answers_.empty()) {
+        const QMessageBox::StandardButton answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+      }
+      if (buttons.testFlag(QMessageBox::Discard)) return QMessageBox::Discard;
+      return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::No;
+    });
   }
   ~WindowTest() override {
     window_.reset();
@@ -114,6 +125,8 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<Session> session_;
   std::unique_ptr<TDVornex> window_;
   QueuedFileChooser* chooser_ = nullptr;
+  std::vector<std::string> questions_;
+  std::deque<QMessageBox::StandardButton> answers_;
 };
 
 }  // namespace dodavev::testing

@@ -286,6 +286,38 @@ TEST_F(ExcitationCurve, OneThreadAndManyWriteTheSameReport) {
       EXPECT_EQ(Col(r, c), table.at(r, c));
 }
 
+// Asks to stop once `runs` energies have been reported done.
+class StopAfterEnergies final : public ScanObserver {
+ public:
+  explicit StopAfterEnergies(int runs) : runs_(runs) {}
+  void Progress(const ScanProgress& p) override { done_ = p.done; }
+  bool StopRequested() const override { return done_ >= runs_; }
+
+ private:
+  int runs_;
+  int done_ = 0;
+};
+
+TEST_F(ExcitationCurve, StoppedCurveEndsWithHowManyEnergiesItRan) {
+  params().Edit1_depthmax = "1";
+  Ok();
+  Run(1);
+  const std::string complete = session().OutputLog;
+  EXPECT_EQ(complete.find("stopped"), std::string::npos);
+  StopAfterEnergies observer(3);
+  session().scan.observer = &observer;
+  Run(1);
+  session().scan.observer = nullptr;
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
+  ASSERT_EQ(lines.size(), 7u + 3u + 1u);  // header, 3 of the 17 default energies, the end
+  EXPECT_EQ(lines.back(), "excitation curve: stopped after 3 of 17 energies");
+  EXPECT_EQ(
+      complete.rfind(
+          session().OutputLog.substr(0, session().OutputLog.size() - lines.back().size() - 2), 0),
+      0u);
+  EXPECT_EQ(Rows(), 3);
+}
+
 // 18O(p,alpha)15N at 629 keV, written here as a Lorentzian of 2.1 keV and 200 mbarn/sr,
 // in 18O-enriched SiO2. Far above the resonance every proton crosses it once, and the
 // number of reactions is the thick-target yield (e.g. Amsel & Maurel; Gove 1959):

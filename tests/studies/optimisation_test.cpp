@@ -312,17 +312,62 @@ TEST_F(Optimisation, OneThreadAndManyGiveTheSameReportAndTables) {
       EXPECT_EQ(session().studies.bestByDepth.at(k, v), serialBest.at(k, v));
 }
 
-TEST_F(Optimisation, ImpossibleGeometriesAreSkippedAndTheScanGoesOn) {
+TEST_F(Optimisation, ImpossibleGeometriesAreSkippedListedOnceAndRaiseNoMessage) {
   // Alpha 0: the beam runs along the surface; the other alphas work.
   Scan("165", "165", "0", "55", 2);
   const StudyResults& st = session().studies;
-  ASSERT_EQ(st.angleScanRows, 3);  // alphas 0, 55, 110
-  EXPECT_EQ(st.angleScan.at(1, 1), 0.0);
-  EXPECT_EQ(st.angleScan.at(1, 3), 0.0);
-  EXPECT_GT(st.angleScan.at(2, 3), 0.0);
-  EXPECT_GT(st.angleScan.at(3, 3), 0.0);
-  ASSERT_EQ(messages().size(), 1u);  // said once, by the run that found it
-  EXPECT_NE(messages()[0].find("geometry"), std::string::npos);
+  ASSERT_EQ(st.angleScanRows, 2);  // alphas 55 and 110; 0 has no row
+  EXPECT_EQ(st.angleScan.at(1, 1), 55.0);
+  EXPECT_GT(st.angleScan.at(1, 3), 0.0);
+  EXPECT_EQ(st.angleScan.at(2, 1), 110.0);
+  EXPECT_TRUE(messages().empty()) << messages().front();
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
+  ASSERT_EQ(lines.size(), 5u);  // two header lines, two rows, the skipped geometries
+  EXPECT_EQ(lines[2].substr(0, 18), "   55.000  165.000");
+  EXPECT_EQ(lines[4], "impossible geometries skipped (alfa/theta [deg]): 0/165");
+}
+
+TEST_F(Optimisation, DefaultScanEndsWithoutAMessage) {
+  // The page's defaults: theta 10, alpha from 0 in steps of 2; alpha 0 is impossible.
+  Button5Click(session());
+  messages().clear();
+  optimization1Click(session());
+  EXPECT_TRUE(messages().empty()) << messages().front();
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("impossible geometries skipped (alfa/theta [deg]): 0/10", 0), 0u)
+      << session().OutputLog;
+}
+
+// Asks to stop once `runs` geometries have been reported done.
+class StopAfter final : public ScanObserver {
+ public:
+  explicit StopAfter(int runs) : runs_(runs) {}
+  void Progress(const ScanProgress& p) override { done_ = p.done; }
+  bool StopRequested() const override { return done_ >= runs_; }
+
+ private:
+  int runs_;
+  int done_ = 0;
+};
+
+TEST_F(Optimisation, StoppedScanSaysSoInItsLastLineAndACompleteOneDoesNot) {
+  Scan("165", "165", "65", "20", 1);
+  const std::string complete = session().OutputLog;
+  EXPECT_EQ(complete.find("stopped"), std::string::npos);
+
+  StopAfter observer(2);
+  session().scan.observer = &observer;
+  Scan("165", "165", "65", "20", 1);
+  session().scan.observer = nullptr;
+  const std::vector<std::string> lines = CrLfLines(session().OutputLog);
+  ASSERT_EQ(lines.size(), 5u);  // two header lines, two of the five geometries, the end
+  EXPECT_EQ(lines.back(), "optimization: stopped after 2 of 5 geometries");
+  // The rows it has are those of the complete scan.
+  EXPECT_EQ(complete.rfind(lines[2] + "\r\n" + lines[3] + "\r\n", complete.size()),
+            complete.find(lines[2]));
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0], lines.back());
 }
 
 TEST_F(Optimisation, RefusedInputsRunNothingAndLeaveNoOldReport) {
