@@ -127,8 +127,11 @@ void TDVornex::savethe1Click() {
 
 void TDVornex::loadaspectrum1Click() {
   if (calculationRunning()) return;
+  CollectInputs();  // the number of channels as typed
+  std::optional<std::filesystem::path> chosen;
   if (std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat"))
-    LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages);
+    chosen = choice->path;
+  dodavev::loadaspectrum1Click(session_, chosen);
 }
 
 void TDVornex::quit1Click() {
