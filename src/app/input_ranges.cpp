@@ -13,6 +13,7 @@ constexpr std::array kRanges{
     InputRange{"e0", "incident energy", "keV", 1.0, 1.0e6},
     InputRange{"a", "angle between beam and sample surface", "deg", 0.0, 180.0},
     InputRange{"th", "scattering (detection) angle", "deg", 0.0, 180.0},
+    InputRange{"channels", "number of channels", "", 1.0, 16384.0},
 };
 
 }  // namespace

@@ -97,6 +97,22 @@ bool ReadLength(const std::string& text, const std::string& defaultText, double&
   return false;
 }
 
+// The number of channels of the spectra: a whole number 1..16384; anything else is shown
+// and the default 600 taken.
+int ReadChannelCount(Session& session) {
+  ParameterSet& p = session.params;
+  const std::optional<std::int32_t> n = ParseInteger(p.Edit1_channels);
+  if (n && *n >= 1 && *n <= kMaxSpectrumChannels) {
+    p.channels = *n;
+    return 0;
+  }
+  p.channels = kDefaultSpectrumChannels;
+  session.messages.Show("the number of channels must be a whole number from 1 to " +
+                        std::to_string(kMaxSpectrumChannels) + "; " +
+                        std::to_string(kDefaultSpectrumChannels) + " are used");
+  return 1;
+}
+
 void ShowParameterPages(Session& session) {
   session.parametersVisible = true;
 }
@@ -272,6 +288,7 @@ void Button5Click(Session& session) {
 
   // 3-5. Every plain field, then the detector panels, each panel with its own message.
   int errors = ReadPlainFields(p, def);
+  errors += ReadChannelCount(session);
   errors += CheckDetectorResolution(session);
   errors += CheckDetectorCalibration(session);
   if (errors != 0) {

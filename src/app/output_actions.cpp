@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/session.hpp"
+#include "io/measured_spectrum.hpp"
+#include "io/number_parse.hpp"
 #include "io/result_files.hpp"
 
 namespace dodavev {
@@ -15,6 +17,14 @@ bool NameMissing(Session& session, const std::filesystem::path& name) {
   if (!name.empty()) return false;
   session.messages.Show("#" + std::to_string(ENOENT));
   return true;
+}
+
+// The number of channels as typed on the Simulation page, before "OK" reads it: a
+// valid text counts, otherwise the value of the last "OK".
+int TypedChannels(const ParameterSet& p) {
+  const std::optional<std::int32_t> n = ParseInteger(p.Edit1_channels);
+  if (n && *n >= 1 && *n <= kMaxSpectrumChannels) return *n;
+  return p.channels;
 }
 
 }  // namespace
@@ -30,6 +40,28 @@ void SaveSpectrum(Session& session, const std::filesystem::path& name, int kind)
   const ParameterSet& p = session.params;
   WriteSpectrum(name, kind, session.results.SimulatedSpectrum, session.MeasuredSpectrum,
                 SpectrumCalibration{p.detkevch, p.dete0}, session.messages);
+}
+
+bool loadaspectrum1Click(Session& session, const std::optional<std::filesystem::path>& chosen) {
+  if (!chosen) return false;
+  if (!LoadMeasuredSpectrum(*chosen, TypedChannels(session.params), session.MeasuredSpectrum,
+                            session.messages)) {
+    return false;
+  }
+  session.params.MeasuredSpectrumFile = chosen->string();
+  return true;
+}
+
+void LoadNamedMeasuredSpectrum(Session& session, const std::filesystem::path& baseDir) {
+  const std::string& name = session.params.MeasuredSpectrumFile;
+  if (name.empty()) {
+    session.MeasuredSpectrum = Spectrum{};
+    return;
+  }
+  std::filesystem::path path(name);
+  if (path.is_relative() && !baseDir.empty()) path = baseDir / path;
+  LoadMeasuredSpectrum(path, TypedChannels(session.params), session.MeasuredSpectrum,
+                       session.messages);
 }
 
 }  // namespace dodavev

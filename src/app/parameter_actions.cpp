@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/ok_action.hpp"
+#include "app/output_actions.hpp"
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/parameter_file.hpp"
@@ -21,6 +22,7 @@ void LoadParameterFile(Session& session, const std::filesystem::path& path) {
     return;
   }
   IdentifyReaction(session);
+  LoadNamedMeasuredSpectrum(session, path.parent_path());
 }
 
 void open1Click(Session& session, const std::optional<std::filesystem::path>& chosen) {

@@ -130,6 +130,10 @@ struct ParameterInputs {
   // Simulation page.
   std::string Edit1_itlength = "1E17";  // at/cm2, iteration length of the simulation
   bool CheckBox1_given_target = false;  // "Only the given target isotop: "
+  std::string Edit1_channels = "600";   // "number of channels" of the spectra, 1..16384
+  // Measured spectrum named by the parameter file (and set by "load a new spectrum");
+  // empty for none.
+  std::string MeasuredSpectrumFile;
 
   bool operator==(const ParameterInputs&) const = default;
 };
@@ -202,6 +206,7 @@ struct ParameterValues {
   // Cross sections and simulation.
   double NRACrossConstant = 100.0;  // mbarn/sr
   double itlength = 1e17;           // at/cm2
+  std::int32_t channels = 600;      // detector channels of the spectra
 };
 
 struct ParameterSet : ParameterInputs, ParameterValues {};

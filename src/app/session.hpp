@@ -66,8 +66,10 @@ struct Session {
   // progress (batch mode: a line on standard error; the window: its status bar).
   ScanSettings scan;
   EnergyLossTable energyLossTable;  // rows of the last "energy loss" calculation
-  Spectrum MeasuredSpectrum{};      // loaded by "load a new spectrum"
-  std::string stoppingDataNote;     // which stopping data the last run used; "OK" empties it
+  // Loaded by "load a new spectrum" or named by the parameter file; as many channels as
+  // its file has (up to 16384), of which the charts and files show the simulation's.
+  Spectrum MeasuredSpectrum{};
+  std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
 
   // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
   // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer

@@ -77,9 +77,10 @@ void DrawSpectrum(Chart& chart, const Session& session) {
   energy.inLegend = false;
   energy.pointsVisible = false;
   energy.horizontal = AxisId::Top;
-  for (int c = 1; c <= kSpectrumChannels; ++c) {
+  const int channels = session.results.SimulatedSpectrum.channels();
+  for (int c = 1; c <= channels; ++c) {
     const auto i = static_cast<std::size_t>(c);
-    Add(measured, c, session.MeasuredSpectrum[i]);
+    Add(measured, c, session.MeasuredSpectrum.Channel(c));
     Add(simulated, c, session.results.SimulatedSpectrum[i] * p.detkevch);
     Add(energy, p.dete0 + c * p.detkevch, 0.0);
   }

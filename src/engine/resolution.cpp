@@ -329,6 +329,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
                          RunResults& results, MessageSink& messages) {
   const ParameterSet& p = session.params;
   results = RunResults{};
+  results.SimulatedSpectrum = Spectrum(p.channels);
   results.CalcMode = request.CalcMode;
   results.SpectrumFlag = request.SpectrumFlag;
 

@@ -3,14 +3,19 @@
 // results of the last run for saving, charts and the studies that read them.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace dodavev {
 
 inline constexpr int kResolutionRows = 200;
 inline constexpr int kResolutionValues = 50;
-inline constexpr int kSpectrumChannels = 600;
+// Detector channels of a spectrum: the input "number of channels", 600 unless set.
+inline constexpr int kDefaultSpectrumChannels = 600;
+inline constexpr int kMaxSpectrumChannels = 16384;
 
 // Row r (0..199) holds the values of depth step r. Values are addressed by their report
 // numbers 1..50; slot 0 of a row is unused.
@@ -27,8 +32,38 @@ class ResolutionTable {
   std::array<Row, kResolutionRows> rows_{};
 };
 
-// Channel c (1..600) at index c; index 0 unused.
-using Spectrum = std::array<double, kSpectrumChannels + 1>;
+// Counts by detector channel: channel c (1..channels()) at index c. Index 0 holds channel 0,
+// the energies just above dete0, which is not part of the recorded spectrum. The channel
+// count is fixed at construction (clamped to 1..kMaxSpectrumChannels); a default spectrum
+// has 600 channels.
+class Spectrum {
+ public:
+  Spectrum() : Spectrum(kDefaultSpectrumChannels) {}
+  explicit Spectrum(int channels)
+      : values_(static_cast<std::size_t>(std::clamp(channels, 1, kMaxSpectrumChannels)) + 1, 0.0) {}
+
+  int channels() const { return static_cast<int>(values_.size()) - 1; }
+  std::size_t size() const { return values_.size(); }  // channels() + 1
+  double& operator[](std::size_t i) { return values_[i]; }
+  double operator[](std::size_t i) const { return values_[i]; }
+  double& at(std::size_t i) { return values_.at(i); }
+  double at(std::size_t i) const { return values_.at(i); }
+  // Content of channel c, 0 for a channel the spectrum does not have.
+  double Channel(int c) const {
+    return c >= 0 && c <= channels() ? values_[static_cast<std::size_t>(c)] : 0.0;
+  }
+  void fill(double v) { std::fill(values_.begin(), values_.end(), v); }
+  double* data() { return values_.data(); }
+  const double* data() const { return values_.data(); }
+  double* begin() { return values_.data(); }
+  double* end() { return values_.data() + values_.size(); }
+  const double* begin() const { return values_.data(); }
+  const double* end() const { return values_.data() + values_.size(); }
+  bool operator==(const Spectrum&) const = default;
+
+ private:
+  std::vector<double> values_;
+};
 
 struct RunResults {
   ResolutionTable table;

@@ -190,9 +190,10 @@ bool TDVornex::ConfirmQuit() {
 
 void TDVornex::loadaspectrum1Click() {
   if (calculationRunning()) return;
+  CollectInputs();  // the number of channels as typed
   std::optional<FileChoice> choice = chooser_->Open(this, kSpectrumOpenFilter, "*.dat");
   if (!choice) return;
-  if (LoadMeasuredSpectrum(choice->path, session_.MeasuredSpectrum, session_.messages) != 0) return;
+  if (!dodavev::loadaspectrum1Click(session_, choice->path)) return;
   // Say what came in: the file, the channels up to the last with counts, the total.
   double total = 0.0;
   std::size_t last = 0;

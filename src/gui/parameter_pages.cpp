@@ -287,6 +287,7 @@ QWidget* BuildSimulationPage() {
   QFormLayout* simulation = nullptr;
   page.Add(FormGroup(QStringLiteral("Spectrum simulation"), &simulation), 0);
   AddEdit(simulation, "Edit1_itlength", QStringLiteral("iteration length for simulation [at/cm2]"));
+  AddEdit(simulation, "Edit1_channels", QStringLiteral("number of channels"));
   auto* row = new QWidget;
   auto* rowBox = new QHBoxLayout(row);
   rowBox->setContentsMargins(0, 0, 0, 0);

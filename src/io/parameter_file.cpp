@@ -165,6 +165,12 @@ void Walk(Visitor& v, ParameterInputs& in) {
   v.Text(in.Edit1_itlength);
   v.Label("simulate only one isotop");
   v.Flag(in.CheckBox1_given_target);
+  // Lines added after the original sequence; a file that ends before them keeps its
+  // meaning: 600 channels and no measured spectrum.
+  v.Label("number of channels");
+  v.TextOr(in.Edit1_channels, "600");
+  v.Label("measured spectrum file");
+  v.Text(in.MeasuredSpectrumFile);
 }
 
 // Check boxes of the options are written in lower case, choices and flags in upper case.
@@ -179,6 +185,7 @@ class Writer {
  public:
   void Label(std::string_view text) { Line(text); }
   void Text(const std::string& value) { Line(value); }
+  void TextOr(const std::string& value, std::string_view /*fallback*/) { Line(value); }
   void Check(bool value) { Line(Lower(value)); }
   void Flag(bool value) { Line(Upper(value)); }
   void Radio(bool first, bool /*second*/) { Line(Upper(first)); }
@@ -216,6 +223,11 @@ class Reader {
   void Text(std::string& value) {
     if (Failed()) return;
     value = lines_.Next();
+  }
+  // A line the file does not reach reads `fallback` rather than an empty text.
+  void TextOr(std::string& value, std::string_view fallback) {
+    if (Failed()) return;
+    value = lines_.AtEnd() ? std::string(fallback) : std::string(lines_.Next());
   }
   void Check(bool& value) {
     if (Failed()) return;

@@ -21,7 +21,9 @@ int WriteResults(const std::filesystem::path& name, std::string_view outputLog,
                  MessageSink& messages);
 
 // kind 1: the two-column spectrum file base + ".dat"; any other kind: the depth file
-// base + ".txt" with energies and the measured spectrum beside the simulated one.
+// base + ".txt" with energies and the measured spectrum beside the simulated one. Both
+// have one line per channel of the simulated spectrum; measured channels beyond the
+// measured spectrum's own read 0.
 struct SpectrumCalibration {
   double detkevch = 0.0;  // keV per channel
   double dete0 = 0.0;     // keV at channel 0
@@ -33,20 +35,5 @@ int WriteSpectrum(const std::filesystem::path& name, int kind, const Spectrum& s
 std::string FormatSpectrumFile(const Spectrum& simulated, double detkevch);
 std::string FormatDepthFile(const Spectrum& simulated, const Spectrum& measured,
                             SpectrumCalibration calibration);
-
-// Measured spectra are a few thousand lines at most; larger files (and devices or pipes,
-// which may never end) are refused unread.
-inline constexpr std::size_t kMaxMeasuredSpectrumBytes = 64U * 1024U * 1024U;
-
-// Reads up to 600 lines "channel counts ..." into `measured` (line k gives channel k).
-// Fewer lines leave the missing channels at 0; a line whose first two items are not
-// numbers stops the reading and returns kInvalidNumericFormat, keeping the channels read
-// so far.
-int ParseMeasuredSpectrum(std::string_view text, Spectrum& measured);
-
-// ParseMeasuredSpectrum of a file; failures (the file's error code, EFBIG for a file
-// beyond kMaxMeasuredSpectrumBytes, the format error) show "#" + code.
-int LoadMeasuredSpectrum(const std::filesystem::path& name, Spectrum& measured,
-                         MessageSink& messages);
 
 }  // namespace dodavev

@@ -12,8 +12,9 @@ constexpr double kZero = 2e-10;
 constexpr long kMaxSamples = 16384;
 // Most pieces a box of channels is cut into for folding.
 constexpr double kMaxBoxPieces = 4096.0;
-// Highest channel of the work distributions.
-constexpr int kTopChannel = kSpectrumChannels;
+// Most channels one folding shares its weights over; a wider window (a spread of more
+// than about 200 channels) takes the density at the channel centres instead.
+constexpr int kMaxShareChannels = 4096;
 
 double Finite(double x) {
   return std::isfinite(x) ? x : 0.0;
@@ -124,18 +125,22 @@ void FoldIntoChannels(ChannelCounts& target, double centre, double counts, doubl
   const double half = std::max(5.0 * fw, 0.5);
   const double lo = centre - half;
   const double hi = centre + half;
-  if (hi < 0.0 || lo >= kTopChannel + 1.0) return;  // lands wholly outside the channels
+  const int top = target.channels();
+  if (hi < 0.0 || lo >= top + 1.0) return;  // lands wholly outside the channels
 
   // Samples at (k + 1/2)/n for integer k: n per channel, at least four per FWHM.
   const double n = fw > 0.0 ? std::clamp(std::ceil(4.0 / fw), 1.0, 64.0) : 64.0;
   const double s = 1.0 / n;
   const double kLow = std::floor(lo * n);
   const double kHigh = std::ceil(hi * n);
-  if (kHigh - kLow <= static_cast<double>(kMaxSamples)) {
+  // Weights per channel from the lowest channel the window reaches.
+  const int cBase = static_cast<int>(std::max(std::floor(lo), 0.0));
+  if (kHigh - kLow <= static_cast<double>(kMaxSamples) &&
+      std::min(hi, static_cast<double>(top)) - cBase < kMaxShareChannels) {
     const PearsonVII density(fw, shape, s);
     // Weights per channel, set as the samples reach each channel (they go upwards).
-    std::array<double, kSpectrumChannels + 1> share;
-    int cFirst = kTopChannel + 1;
+    std::array<double, kMaxShareChannels + 1> share;
+    int cFirst = top + 1;
     int cLast = -1;
     double total = 0.0;
     for (double k = kLow; k < kHigh; k += 1.0) {
@@ -144,19 +149,19 @@ void FoldIntoChannels(ChannelCounts& target, double centre, double counts, doubl
       if (std::fabs(x) > half) continue;
       const double weight = density.Density(x);
       total += weight;
-      if (p < 0.0 || p >= kTopChannel + 1.0) continue;
+      if (p < 0.0 || p >= top + 1.0) continue;
       const int c = static_cast<int>(p);
       if (c > cLast) {
-        share[static_cast<std::size_t>(c)] = 0.0;
+        share[static_cast<std::size_t>(c - cBase)] = 0.0;
         if (cFirst > c) cFirst = c;
         cLast = c;
       }
-      share[static_cast<std::size_t>(c)] += weight;
+      share[static_cast<std::size_t>(c - cBase)] += weight;
     }
     if (!(total > 0.0)) return;
     for (int c = cFirst; c <= cLast; ++c) {
-      const auto i = static_cast<std::size_t>(c);
-      target[i] += counts * share[i] / total;
+      target[static_cast<std::size_t>(c)] +=
+          counts * share[static_cast<std::size_t>(c - cBase)] / total;
     }
     return;
   }
@@ -170,8 +175,8 @@ void FoldIntoChannels(ChannelCounts& target, double centre, double counts, doubl
     total += density.Density(lo + (static_cast<double>(i) + 0.5) * coarse - centre) * coarse;
   }
   if (!(total > 0.0)) return;
-  const int cFirst = static_cast<int>(std::max(std::floor(lo), 0.0));
-  const int cLast = static_cast<int>(std::min(std::floor(hi), static_cast<double>(kTopChannel)));
+  const int cFirst = cBase;
+  const int cLast = static_cast<int>(std::min(std::floor(hi), static_cast<double>(top)));
   for (int c = cFirst; c <= cLast; ++c) {
     target[static_cast<std::size_t>(c)] += counts * density.Density(c + 0.5 - centre) / total;
   }
@@ -193,7 +198,7 @@ void FoldBoxIntoChannels(ChannelCounts& target, const ChannelBox& box, double co
   // Parts farther from the channels than their folding reaches add nothing.
   const double reach = 5.0 * std::max(std::fabs(box.fwhmBottom), std::fabs(box.fwhmTop)) + 1.0;
   const double from = std::max(lo, -reach);
-  const double to = std::min(hi, kTopChannel + 1.0 + reach);
+  const double to = std::min(hi, target.channels() + 1.0 + reach);
   if (!(to > from)) return;
 
   const double mean = 0.5 * (wb + wt);  // mean relative density over the box
@@ -228,9 +233,9 @@ void FoldBoxIntoChannels(ChannelCounts& target, const ChannelBox& box, double co
 
 ChannelSpan NonEmptySpan(const ChannelCounts& r) {
   ChannelSpan span;
-  span.first = kTopChannel + 1;
+  span.first = r.channels() + 1;
   span.last = -1;
-  for (int c = 0; c <= kTopChannel; ++c) {
+  for (int c = 0; c <= r.channels(); ++c) {
     if (r[static_cast<std::size_t>(c)] > kEmptyChannel) {
       span.first = std::min(span.first, c);
       span.last = c;
@@ -249,10 +254,10 @@ void StretchAboutCentre(ChannelCounts& r, double g) {
   for (int c = span.first; c <= span.last; ++c)
     before += r[static_cast<std::size_t>(c)];
   const double centre = 0.5 * (span.first + span.last);
-  ChannelCounts out{};
+  ChannelCounts out(r.channels());
   for (int c = span.first; c <= span.last; ++c) {
     const double target = std::nearbyint((c - centre) * g + centre);
-    if (target < 0.0 || target > kTopChannel) continue;
+    if (target < 0.0 || target > r.channels()) continue;
     out[static_cast<std::size_t>(target)] = r[static_cast<std::size_t>(c)] / g;
   }
   // The channels the stretch passed over take the content of the nearest filled one below.
@@ -281,7 +286,7 @@ bool NeedsWideCase(const ChannelSpan& span, bool monolayer) {
   const double mean = 0.5 * (span.first + span.last);
   const double width = span.last - span.first;
   if (!(width > 0.0)) return false;
-  // Relative width in per cent; on channels 0..600 the plain ratio never exceeds 2.
+  // Relative width in per cent; on channels from 0 up the plain ratio never exceeds 2.
   return mean <= 0.0 || 100.0 * width / mean >= 200.0;
 }
 
@@ -440,7 +445,8 @@ double SpectrumAccumulator::AddStep(const SpectrumStep& step, const CrossSection
 
   // Counts per keV for the dose and solid angle.
   const double scale = settings_.countsScale / cal.detkevch;
-  for (int ch = 1; ch <= kSpectrumChannels; ++ch) {
+  const int channels = std::min(spectrum.channels(), d_.channels());
+  for (int ch = 1; ch <= channels; ++ch) {
     const auto i = static_cast<std::size_t>(ch);
     spectrum[i] += d_[i] * scale;
   }

@@ -38,9 +38,9 @@ struct ChannelCalibration {
 // Channel contents and yields at or below this count as empty.
 inline constexpr double kEmptyChannel = 2e-10;
 
-// Counts of one channel by channel number 0..600 (index = channel); channel 0 holds the
-// energies just above dete0 and is not part of the recorded spectrum.
-using ChannelCounts = std::array<double, kSpectrumChannels + 1>;
+// Counts of one channel by channel number 0..channels() (index = channel); channel 0 holds
+// the energies just above dete0 and is not part of the recorded spectrum.
+using ChannelCounts = Spectrum;
 
 // The cross section of the reaction for one target isotope (barn/sr at an incident energy).
 struct CrossSectionSource {
@@ -98,8 +98,8 @@ CrossSectionRange StepCrossSectionRange(double eLow, double eHigh, double fwhm, 
 // density is integrated over each channel by sampling at least four points per FWHM and
 // one per channel, and the weights are normalised over +-5 FWHM (at least +-half a
 // channel), so the whole of `counts` is shared out; the parts landing outside channels
-// 0..600 are lost. A width below the sampling step puts everything in the channel of
-// `centre`.
+// 0..channels() of `target` are lost. A width below the sampling step puts everything in the
+// channel of `centre`.
 void FoldIntoChannels(ChannelCounts& target, double centre, double counts, double fwhmChannels,
                       double shape);
 
@@ -183,6 +183,8 @@ struct SpectrumStep {
 struct AccumulationSettings {
   ChannelCalibration calibration;
   bool monolayer = false;  // `monothick` above 2e-10: one step is one atomic layer
+  // Channels of the work distributions (the spectrum's number of channels).
+  int channels = kDefaultSpectrumChannels;
   // counts per (1e-6 reactions per ion and sr): q1 x solid angle [msr] x 10000 / 1.6.
   double countsScale = 0.0;
 };
@@ -195,9 +197,11 @@ double CountsScale(double q1, double solidAngleMsr);
 // incident energy, spreads, reaction and detected energies) and the work distributions.
 class SpectrumAccumulator {
  public:
-  explicit SpectrumAccumulator(const AccumulationSettings& settings) : settings_(settings) {}
+  explicit SpectrumAccumulator(const AccumulationSettings& settings)
+      : settings_(settings), r_(settings.channels), d_(settings.channels) {}
 
-  // Adds the step's counts (per keV) to `spectrum` (channels 1..600). `wayOut` is followed
+  // Adds the step's counts (per keV) to `spectrum` (its channels from 1 up to
+  // settings.channels). `wayOut` is followed
   // in the wide case; without it the normal case is used. Returns the step yield Y per
   // micron (1e22 atoms/cm3 x barn/sr), 0 for a step that adds nothing.
   double AddStep(const SpectrumStep& step, const CrossSectionSource& xs, const WayOut* wayOut,
@@ -224,8 +228,8 @@ class SpectrumAccumulator {
   double yieldIn_ = 0.0;
   double yield_ = 0.0;
   StepCrossSection table_;
-  ChannelCounts r_{};
-  ChannelCounts d_{};
+  ChannelCounts r_;
+  ChannelCounts d_;
 };
 
 }  // namespace dodavev

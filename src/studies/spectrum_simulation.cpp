@@ -159,6 +159,7 @@ void SpectrumRunHooks::Start(const RunState& run) {
   foil_ = !session_.absorber.empty();
   AccumulationSettings settings;
   settings.calibration = ChannelCalibration{p.dete0, p.detkevch};
+  settings.channels = p.channels;
   settings.monolayer = p.monothick > kZero;
   settings.countsScale = CountsScale(p.q1, p.solid_angle);
   if (foil_) {
@@ -167,10 +168,10 @@ void SpectrumRunHooks::Start(const RunState& run) {
     // least as wide as the detector's.
     frontAxis_ = SpectrumAxis{p.dete0, p.detkevch};
     const double top = 1.25 * std::fabs(run.reactionEnergy) + 100.0;
-    const double needed = (top - p.dete0) / (kSpectrumChannels * p.detkevch);
+    const double needed = (top - p.dete0) / (p.channels * p.detkevch);
     if (std::isfinite(needed) && needed > 1.0) frontAxis_.detkevch = p.detkevch * needed;
     settings.calibration = ChannelCalibration{frontAxis_.dete0, frontAxis_.detkevch};
-    front_.fill(0.0);
+    front_ = Spectrum(p.channels);
   }
   accumulator_.emplace(settings);
 }
@@ -276,12 +277,14 @@ FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest
       RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages, task);
 
   FullSpectrumResult result;
+  result.sum = Spectrum(session.params.channels);
   result.runs = static_cast<int>(scan.results.size());
   result.stopped = scan.stopped;
   // Summed in plan order, whatever order the runs finished in.
   bool allBelowThreshold = !scan.results.empty();
   for (IsotopeRun& run : scan.results) {
-    for (int c = 1; c <= kSpectrumChannels; ++c) {
+    const int channels = std::min(result.sum.channels(), run.spectrum.channels());
+    for (int c = 1; c <= channels; ++c) {
       const auto i = static_cast<std::size_t>(c);
       result.sum[i] += run.spectrum[i];
     }

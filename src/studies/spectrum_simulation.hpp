@@ -80,7 +80,7 @@ struct FullSpectrumRun {
 std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget);
 
 struct FullSpectrumResult {
-  Spectrum sum{};                    // counts per keV, channels 1..600
+  Spectrum sum{};                    // counts per keV, channels 1..number of channels
   std::unique_ptr<RunResults> last;  // reports and table of the last run that walked
   int runs = 0;                      // runs done
   bool stopped = false;              // stopped before the last run

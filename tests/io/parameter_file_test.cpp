@@ -45,6 +45,8 @@ ParameterInputs Modified() {
   in.registry.CheckListBox_NRA = {{"Theta=150; 16O (2H ,4HE)14N ; level=0;    /x.dat", true}};
   in.ComboBox1 = "L'Ecuer screening";
   in.CheckBox1_given_target = true;
+  in.Edit1_channels = "2048";
+  in.MeasuredSpectrumFile = "/data/run 7.mca";
   return in;
 }
 
@@ -72,14 +74,19 @@ TEST(ParameterFileFormat, DefaultsHaveTheFixedLinesAndLabels) {
   EXPECT_EQ(lines[120], "Step  [deg]");
   EXPECT_EQ(lines[131], "FALSE");  // ZBL 2003 not chosen
   EXPECT_EQ(lines[133], "0");      // no stopping files
-  EXPECT_EQ(lines[154], "FALSE");  // the given-target switch, last
+  EXPECT_EQ(lines[154], "FALSE");  // the given-target switch
+  // The lines added after it: the channel count and the measured spectrum (none).
+  EXPECT_EQ(lines[155], "number of channels");
+  EXPECT_EQ(lines[156], "600");
+  EXPECT_EQ(lines[157], "measured spectrum file");
+  EXPECT_EQ(lines[158], "");
 }
 
 TEST(ParameterFileFormat, EachListEntryAddsTwoLines) {
   ParameterInputs in;
   in.registry.CheckListBox1 = {{"a", true}, {"b", false}};
   const auto lines = Lines(FormatParameterFile(in));
-  ASSERT_EQ(lines.size(), 159U);
+  ASSERT_EQ(lines.size(), kParameterFileFixedLines + 4);
   EXPECT_EQ(lines[133], "2");
   EXPECT_EQ(lines[134], "TRUE");
   EXPECT_EQ(lines[135], "a");
@@ -92,7 +99,7 @@ TEST(ParameterFileFormat, LineBreaksInsideAValueCannotShiftTheLines) {
   in.Edit1_e0 = "31\r\n00";
   in.registry.CheckListBox_ESS = {{"path\nwith break", true}};
   const auto lines = Lines(FormatParameterFile(in));
-  EXPECT_EQ(lines.size(), 157U);
+  EXPECT_EQ(lines.size(), kParameterFileFixedLines + 2);
   EXPECT_EQ(lines[7], "31  00");
 }
 
@@ -169,6 +176,27 @@ TEST(ParameterFileRead, TruncatedFileSetsTheRestFromEmptyLines) {
   EXPECT_TRUE(in.registry.CheckListBox1.empty());
   EXPECT_TRUE(in.registry.CheckListBox_NRA.empty());
   EXPECT_FALSE(in.CheckBox1_given_target);
+  EXPECT_EQ(in.Edit1_channels, "600");  // a file without the line: the old 600 channels
+  EXPECT_EQ(in.MeasuredSpectrumFile, "");
+}
+
+// A file written before the channel count and the measured spectrum were stored ends with
+// the given-target switch: it keeps its meaning, 600 channels and no measured spectrum.
+TEST(ParameterFileRead, FileOfTheOldLengthReadsSixHundredChannels) {
+  auto lines = Lines(FormatParameterFile(Modified()));
+  lines.resize(lines.size() - 4);
+  ParameterInputs in = Modified();
+  EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  EXPECT_TRUE(in.CheckBox1_given_target);
+  EXPECT_EQ(in.Edit1_channels, "600");
+  EXPECT_EQ(in.MeasuredSpectrumFile, "");
+  // Ending after the channel count: the count is read, no measured spectrum.
+  lines = Lines(FormatParameterFile(Modified()));
+  lines.resize(lines.size() - 2);
+  in = ParameterInputs{};
+  EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  EXPECT_EQ(in.Edit1_channels, "2048");
+  EXPECT_EQ(in.MeasuredSpectrumFile, "");
 }
 
 TEST(ParameterFileRead, CountThatIsNotAnIntegerStopsWithInvalidNumericFormat) {

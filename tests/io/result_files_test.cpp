@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/messages.hpp"
 #include "support/temp_dir.hpp"
 
@@ -70,35 +72,23 @@ TEST(ResultFiles, BatchSpectrumNameCutsAtTheFirstPointOfTheFileName) {
   EXPECT_TRUE(std::filesystem::exists(dir / "run2.txt"));
 }
 
-TEST(ResultFiles, MeasuredSpectrumShortFileAndBadLine) {
-  TempDir dir;
-  CollectingSink sink;
-  Spectrum m{};
-  m.fill(9.0);
-  WriteFile(dir / "short.dat", "1 10\r\n2   20.5 trailing text\n");
-  EXPECT_EQ(LoadMeasuredSpectrum(dir / "short.dat", m, sink), 0);
-  EXPECT_DOUBLE_EQ(m[1], 10.0);
-  EXPECT_DOUBLE_EQ(m[2], 20.5);
-  EXPECT_DOUBLE_EQ(m[3], 0.0);  // missing channels read as 0
-  EXPECT_DOUBLE_EQ(m[600], 0.0);
-
-  m.fill(9.0);
-  WriteFile(dir / "bad.dat", "1 10\n2 x\n3 30\n");
-  EXPECT_NE(LoadMeasuredSpectrum(dir / "bad.dat", m, sink), 0);
-  EXPECT_EQ(sink.messages.back().front(), '#');
-  EXPECT_DOUBLE_EQ(m[1], 10.0);  // read before the error
-  EXPECT_DOUBLE_EQ(m[2], 9.0);   // the rest keep their old values
-  EXPECT_DOUBLE_EQ(m[3], 9.0);
-
-  sink.messages.clear();
-  EXPECT_EQ(LoadMeasuredSpectrum(dir / "missing.dat", m, sink), 2);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
-  // A folder chosen by mistake is refused unread (EISDIR, 21): nothing changes.
-  sink.messages.clear();
-  EXPECT_EQ(LoadMeasuredSpectrum(dir.path(), m, sink), 21);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21"});
-  EXPECT_DOUBLE_EQ(m[1], 10.0);
-  EXPECT_DOUBLE_EQ(m[3], 9.0);
+// One line per channel of the simulated spectrum, whatever its count; a measured spectrum
+// shorter than that shows 0 beyond its own channels.
+TEST(ResultFiles, FilesFollowTheChannelCount) {
+  Spectrum sim(2048);
+  sim[2048] = 1.0;
+  Spectrum measured(3);
+  measured[3] = 5.0;
+  const std::string two = FormatSpectrumFile(sim, 1.0);
+  EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 2048);
+  // Channel 2048 widens the four-character field: "2048" then five blanks and 12 characters.
+  EXPECT_EQ(two.substr(two.size() - 23), "2048              1.0\r\n");
+  const std::string depth = FormatDepthFile(sim, measured, {1.0, 0.0});
+  EXPECT_EQ(std::count(depth.begin(), depth.end(), '\n'), 2049);  // header + channels
+  EXPECT_NE(depth.find("   3              3.0            5              0.0\r\n"),
+            std::string::npos);
+  EXPECT_NE(depth.find("   4              4.0            0              0.0\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -342,7 +342,7 @@ class SpectrumStepTest : public ::testing::Test {
   }
   double Counts(const Spectrum& s) const {
     double n = 0.0;
-    for (int c = 1; c <= kSpectrumChannels; ++c)
+    for (int c = 1; c <= s.channels(); ++c)
       n += s[static_cast<std::size_t>(c)];
     return n * settings_.calibration.detkevch;  // counts per keV x keV per channel
   }
