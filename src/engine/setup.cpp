@@ -85,9 +85,14 @@ EngineGeometry ComputeEngineGeometry(const GeometryInputs& in) {
     g.beta2 = std::numbers::pi / 2.0;
   } else {
     // Cornell: the detector lies in the vertical plane through the beam; the exit
-    // direction makes the angles alpha and theta - 90 degrees with the two planes.
+    // direction makes the angles alpha and theta - 90 degrees with the two planes. The
+    // cosine of its angle to the normal of the surface it leaves is sin(alpha) |cos(theta)|:
+    // through the front for theta > 90 degrees, through the back (transmission) below, where
+    // the second angle is 90 degrees - theta. A detector on the other side of the sample
+    // than its geometry kind says gives a negative angle, which the run refuses.
+    const double tilt = in.theta - std::numbers::pi / 2.0;
     g.beta1 = in.alpha;
-    g.beta2 = in.theta - std::numbers::pi / 2.0;
+    g.beta2 = g.GeometryKind == 'T' ? -tilt : tilt;
   }
   g.sinBeta1 = std::sin(g.beta1);
   g.cosBeta1 = std::cos(g.beta1);

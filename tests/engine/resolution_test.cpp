@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/session_fixture.hpp"
+#include "physics/path.hpp"
+#include "physics/stopping.hpp"
 #include "support/report_lines.hpp"
 #include "support/temp_dir.hpp"
 
@@ -390,6 +393,83 @@ TEST_F(DepthResolution, AbsorberFoilLowersTheDetectedEnergy) {
   EXPECT_LT(Value(0, 39), 792.84);
   EXPECT_GT(Value(0, 3), 16.0);
   EXPECT_TRUE(std::isfinite(Value(3, 2)));
+}
+
+// --- Transmission with the Cornell detector position ---------------------------------------
+
+// A self-supporting 0.5 micron Si foil seen through its back surface.
+void TransmissionFoil(ParameterSet& p, double alphaDeg, double thetaDeg, bool ibm) {
+  p.RadioButton5 = ibm;
+  p.RadioButton6 = !ibm;
+  p.Edit1_a = std::to_string(alphaDeg);
+  p.Edit1_th = std::to_string(thetaDeg);
+  p.Edit1_target = "si";
+  p.Edit1_mt = "28";
+  p.richedit1 = "A=2500\nn=5\nsi,1\n";
+  // Circular slit and diaphragm: the same extent in and across the scattering plane.
+  p.RadioButton1 = true;
+  p.RadioButton2 = false;
+}
+
+// At normal incidence the IBM and Cornell positions are the same detector turned about the
+// beam: with round slit and diaphragm every transmission row must agree.
+TEST_F(DepthResolution, CornellAndIbmTransmissionAgreeAtNormalIncidence) {
+  TransmissionFoil(params(), 90.0, 30.0, true);
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  const std::string ibm = results().mainReport;
+  TransmissionFoil(params(), 90.0, 30.0, false);
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(results().mainReport.rfind("TRANSMISSION GEOMETRY\r\n", 0), 0U);
+  EXPECT_GT(results().RowCount, 5);
+  EXPECT_EQ(results().mainReport, ibm);
+}
+
+// Energy of a straight path through the layer, integrated by fourth-order Runge-Kutta in
+// 1 nm pieces (independent of the walk's own steps and corrections).
+double AfterPath(double e, double length, const Layer& layer, int z, double m,
+                 const StoppingModel& model) {
+  const int n = std::max(1, static_cast<int>(length / 0.001));
+  const double h = length / n;
+  auto s = [&](double x) { return LayerStopping(layer, z, m, x, model); };
+  for (int i = 0; i < n; ++i) {
+    const double k1 = s(e);
+    const double k2 = s(e - h * k1 / 2.0);
+    const double k3 = s(e - h * k2 / 2.0);
+    const double k4 = s(e - h * k3);
+    e -= h * (k1 + 2.0 * k2 + 2.0 * k3 + k4) / 6.0;
+  }
+  return e;
+}
+
+// Cornell, alpha 70, theta 40: the ion goes x / sin 70 into the foil, the scattered ion
+// (t - x) / (sin 70 cos 40) out of its back. Exit energy = K E(x) less that path's loss,
+// K = ((m1 cos theta + sqrt(m2^2 - m1^2 sin^2 theta)) / (m1 + m2))^2 (elastic kinematics).
+TEST_F(DepthResolution, CornellFoilExitEnergyIsTheLossAlongTheTwoStraightPaths) {
+  constexpr double kAlpha = 70.0 * std::numbers::pi / 180.0;
+  constexpr double kTheta = 40.0 * std::numbers::pi / 180.0;
+  TransmissionFoil(params(), 70.0, 40.0, false);
+  ASSERT_EQ(Run(), RunOutcome::kWalked);
+  ASSERT_EQ(results().mainReport.rfind("TRANSMISSION GEOMETRY\r\n", 0), 0U);
+  const ParameterSet& p = params();
+  const double m1 = p.m1;
+  const double m2 = p.mt;
+  const double k = std::pow(
+      (m1 * std::cos(kTheta) + std::sqrt(m2 * m2 - m1 * m1 * std::sin(kTheta) * std::sin(kTheta))) /
+          (m1 + m2),
+      2.0);
+  const Layer& foil = session().sample.layers.at(0);
+  const double t = foil.thickness;
+  const StoppingModel model = StoppingModelOf(session());
+  ASSERT_GE(results().RowCount, 5);
+  for (int r = 0; r < results().RowCount; ++r) {
+    const double x = Value(r, 1) / 1000.0;
+    const double e = AfterPath(p.e0, x / std::sin(kAlpha), foil, p.z1, m1, model);
+    const double exit =
+        AfterPath(k * e, (t - x) / (std::sin(kAlpha) * std::cos(kTheta)), foil, p.z1, m1, model);
+    // 0.1 keV: the walk's predictor-corrector steps against the fine integration.
+    EXPECT_NEAR(Value(r, 4), e, 0.1) << "row " << r;
+    EXPECT_NEAR(Value(r, 39), exit, 0.1) << "row " << r;
+  }
 }
 
 }  // namespace

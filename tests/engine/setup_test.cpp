@@ -113,6 +113,21 @@ TEST(EngineGeometry, IbmPositionInReflectionAndTransmission) {
   EXPECT_NEAR(g.beta1, 50.0 * kDeg, 1e-14);  // alpha - theta
 }
 
+// Cornell transmission: the exit direction's cosine to the back-surface normal is
+// sin(alpha) cos(theta), so the outward factor is sin 70 cos 40 = 0.9396926 x 0.7660444
+// = 0.7198463 (by hand), and the second exit angle is 90 - theta = 50 degrees.
+TEST(EngineGeometry, CornellTransmissionLeavesThroughTheBackSurface) {
+  const EngineGeometry g = ComputeEngineGeometry(DefaultGeometry(70.0, 40.0));
+  EXPECT_EQ(g.GeometryKind, 'T');
+  EXPECT_TRUE(GeometryProblem(g).empty());
+  EXPECT_NEAR(g.beta1, 70.0 * kDeg, 1e-15);
+  EXPECT_NEAR(g.beta2, 50.0 * kDeg, 1e-14);
+  EXPECT_NEAR(g.sinBeta1 * g.sinBeta2, 0.7198463, 1e-7);
+  // g_2 = cos50 / (sin^2 50 sin70) = 0.6427876 / (0.5868241 x 0.9396926) = 1.1656650.
+  EXPECT_NEAR(g.g2, 1.1656650, 1e-6);
+  EXPECT_DOUBLE_EQ(g.wPerp, 1.0);
+}
+
 TEST(EngineGeometry, ThetaEqualToAlphaIsTransmissionAndAnyOtherPositionIsCornell) {
   GeometryInputs in = DefaultGeometry(60.0, 60.0);
   in.position = 'X';
@@ -136,8 +151,11 @@ TEST(EngineGeometry, GeometriesThatCannotBeWalkedAreNamed) {
   EXPECT_TRUE(GeometryProblem(ComputeEngineGeometry(DefaultGeometry())).empty());
   // Beam along the surface.
   EXPECT_FALSE(GeometryProblem(ComputeEngineGeometry(DefaultGeometry(0.0, 165.0))).empty());
-  // Cornell position with a forward detector: beta_out_2 = theta - 90 is negative.
+  // Cornell position with a forward detector and theta > alpha: the particles go out
+  // through the back, which a reflection walk cannot follow (beta_out_2 = theta - 90 < 0).
   EXPECT_FALSE(GeometryProblem(ComputeEngineGeometry(DefaultGeometry(15.0, 30.0))).empty());
+  // theta <= alpha but a backward detector (alpha beyond 90 degrees): not transmission.
+  EXPECT_FALSE(GeometryProblem(ComputeEngineGeometry(DefaultGeometry(120.0, 100.0))).empty());
   // IBM transmission straight along the exit surface (theta = alpha).
   GeometryInputs in = DefaultGeometry(60.0, 60.0);
   in.position = 'I';
