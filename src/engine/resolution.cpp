@@ -187,9 +187,13 @@ class Walk {
       return false;
     }
     FillRow(row, c);
-    const ResolutionTable::Row& values = results_.table.row(row);
-    results_.mainReport += MainReportLine(values);
-    results_.detailReport += DetailReportLine(values);
+    // Steps past the printed rows feed the spectrum and the yield only.
+    const bool printedRow = row < kMaxSteps;
+    if (printedRow) {
+      const ResolutionTable::Row& values = results_.table.row(row);
+      results_.mainReport += MainReportLine(values);
+      results_.detailReport += DetailReportLine(values);
+    }
     RunHooks* hooks = request_.hooks;
     if (run_.SpectrumFlag == 'N' && hooks != nullptr)
       hooks->AccumulateSpectrum(run_, row, results_);
@@ -197,6 +201,7 @@ class Walk {
       results_.table.at(row, 40) = 0.0;
       if (hooks != nullptr)
         results_.table.at(row, 40) += hooks->ResonanceYield(run_, row, results_);
+      if (!printedRow) results_.yieldBeyondRows += results_.table.at(row, 40);
     }
     return true;
   }
@@ -375,11 +380,31 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
 
   walk.Prepare();
 
+  // A spectrum or an excitation curve counts every step to the walk's own stop; the reports,
+  // the table and the charts keep their 200 rows.
+  const bool countsBeyondRows = run.SpectrumFlag == 'N' || run.CalcMode == 'R';
   int printed = 0;
   bool closed = false;
   for (int r = 0;; ++r) {
     if (run.thresholdCounter == 0) ChooseStep(r, session.sample, p.depthmax, session.elements, run);
-    if (run.thresholdCounter == 0 && walk.Evaluate(r)) printed = r + 1;
+    bool evaluated = false;
+    if (run.thresholdCounter == 0) {
+      evaluated = walk.Evaluate(r);
+      results.stepsWalked = r + 1;
+    }
+    if (evaluated && r < kMaxSteps) printed = r + 1;
+    if (r >= kMaxSteps) {
+      // Past the printed rows: on while the steps are counted and can still add something.
+      if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || !evaluated) break;
+      if (request.hooks != nullptr && !request.hooks->StepsBeyondCount(run, r, results)) break;
+      if (r + 1 >= kMaxWalkSteps) {
+        messages.Show("the walk stopped after " + std::to_string(kMaxWalkSteps) +
+                      " depth steps: the deeper part of the sample is not counted (use a "
+                      "larger iteration step)");
+        break;
+      }
+      continue;
+    }
 
     // The walk ends at a depth (also when the very first step could not be taken).
     if (!closed && (run.stopDepth != 0.0 || run.thresholdCounter != 0)) {
@@ -396,7 +421,8 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
       }
       closed = true;
     }
-    if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || r + 1 >= kMaxSteps) break;
+    if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr)) break;
+    if (r + 1 >= kMaxSteps && !(countsBeyondRows && run.ErrorCode < 1)) break;
   }
 
   // Printed rows are contiguous from the surface: an error stops them for good.

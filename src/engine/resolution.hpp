@@ -31,6 +31,12 @@ class RunHooks {
                                 const RunResults& /*results*/) {
     return 0.0;
   }
+  // Past the 200 printed rows a spectrum or resonance walk goes on to its own stop; after
+  // each such step `row` this says whether deeper steps can still add anything.
+  virtual bool StepsBeyondCount(const RunState& /*run*/, int /*row*/,
+                                const RunResults& /*results*/) {
+    return true;
+  }
   // After the walk with the spectrum flag 'S' (not in an optimisation).
   virtual void PostProcessSubSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}
   // After a spectrum walk ('N') when there is an absorber foil.
@@ -42,6 +48,10 @@ class RunHooks {
 // Smallest iteration step [micron] a walk accepts (0.01 nm, a small fraction of an atomic
 // layer).
 inline constexpr double kMinIterationStepMicron = 1e-6;
+
+// Most depth steps a spectrum or resonance walk takes past its printed rows before it stops
+// and says so (a walk in 1e-6 micron steps through a thick sample would never end).
+inline constexpr int kMaxWalkSteps = 200000;
 
 // Lightest mass [amu] of an ion or target a walk accepts: half the proton's.
 inline constexpr double kMinMassNumber = 0.5;

@@ -117,6 +117,8 @@ ResonanceRow FillResonanceRow(const RunResults& results, double e0, double er,
   double yield = 0.0;
   for (int r = 0; r < rows; ++r)
     yield += t.at(r, 40);
+  // The steps the walk took past its printed rows count too.
+  if (std::isfinite(results.yieldBeyondRows)) yield += results.yieldBeyondRows;
   out[11] = yield * countsPerYield;
   return out;
 }

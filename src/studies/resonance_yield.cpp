@@ -229,7 +229,7 @@ double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& ste
 
 double StepSpread(const ResolutionTable& table, int row) {
   auto spread = [&table](int r) {
-    const double s = table.at(std::clamp(r, 0, kResolutionRows - 1), 5);
+    const double s = table.at(std::max(r, 0), 5);
     return std::isfinite(s) && s > 0.0 ? s : 0.0;
   };
   const double before = spread(row - 1);
@@ -240,6 +240,7 @@ double StepSpread(const ResolutionTable& table, int row) {
 ResonanceHooks::ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV)
     : session_(session),
       resonance_(resonanceKeV),
+      width_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV : 0.0),
       // A twentieth of the resonance width; without a width, a hundredth of a keV.
       fine_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV / 20.0 : 0.01),
       choices_(ChoicesFromParameters(session.params)) {}
@@ -267,7 +268,7 @@ CrossSectionIntegral& ResonanceHooks::IntegralFor(const RunState& run,
 }
 
 double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunResults& results) {
-  if (row < 1 || row >= kResolutionRows) return 0.0;
+  if (row < 1) return 0.0;
   if (run.currentLayer >= session_.sample.layers.size()) return 0.0;
   ResonanceStep step;
   step.depth = run.depth;
@@ -283,6 +284,17 @@ double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunRes
   for (const ResonanceIsotope& isotope : isotopes)
     sum += IsotopeStepYield(IntegralFor(run, isotope), step, isotope.density);
   return sum;
+}
+
+bool BeamBelowResonance(double energy, double spread, double resonanceKeV, double widthKeV) {
+  const double top =
+      energy + kYieldWindowSpreads * (std::isfinite(spread) ? std::fabs(spread) : 0.0);
+  return top < resonanceKeV - kResonanceTailWidths * widthKeV;
+}
+
+bool ResonanceHooks::StepsBeyondCount(const RunState& /*run*/, int row, const RunResults& results) {
+  return !BeamBelowResonance(results.table.at(row, 4), results.table.at(row, 5), resonance_,
+                             width_);
 }
 
 }  // namespace dodavev

@@ -130,6 +130,16 @@ double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& ste
 // a thin step). A spread without a finite positive value counts as 0.
 double StepSpread(const ResolutionTable& table, int row);
 
+// The beam's energy distribution reaches up to centre + 3 FWHM (the window the yield sums
+// over). A Breit-Wigner resonance of width G holds a fraction G / (2 pi d) of its integral
+// below Er - d, so 100 widths below Er leave less than 0.2 % of it uncounted.
+inline constexpr double kYieldWindowSpreads = 3.0;
+inline constexpr double kResonanceTailWidths = 100.0;
+
+// True when the beam at `energy` keV with the FWHM `spread` lies entirely below the
+// resonance at `resonanceKeV` of width `widthKeV`: deeper steps add no yield.
+bool BeamBelowResonance(double energy, double spread, double resonanceKeV, double widthKeV);
+
 // The resonance stage of an excitation-curve run: per printed row, the yield of the row's
 // step summed over the isotopes of the current layer. The cross sections are those of the
 // session's reaction at the run's detection angle, taken at the tabulated points; their
@@ -139,12 +149,15 @@ class ResonanceHooks : public RunHooks {
   // `resonanceKeV` and `widthKeV` (the inputs `er` and `fwhm`) set the fine mesh.
   ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV);
   double ResonanceYield(const RunState& run, int row, const RunResults& results) override;
+  // Past the printed rows the walk goes on until the beam lies entirely below the resonance.
+  bool StepsBeyondCount(const RunState& run, int row, const RunResults& results) override;
 
  private:
   CrossSectionIntegral& IntegralFor(const RunState& run, const ResonanceIsotope& isotope);
 
   const Session& session_;
   double resonance_;
+  double width_;
   double fine_;
   CrossSectionChoices choices_;
   std::map<std::pair<int, int>, CrossSectionIntegral> integrals_;

@@ -405,7 +405,7 @@ void TransmissionFoil(ParameterSet& p, double alphaDeg, double thetaDeg, bool ib
   p.Edit1_th = std::to_string(thetaDeg);
   p.Edit1_target = "si";
   p.Edit1_mt = "28";
-  p.richedit1 = "A=2500\nn=5\nsi,1\n";
+  p.richedit1 = "A=2500\nn=5e22\nsi,1\n";
   // Circular slit and diaphragm: the same extent in and across the scattering plane.
   p.RadioButton1 = true;
   p.RadioButton2 = false;
