@@ -12,6 +12,8 @@ constexpr double kZero = 2e-10;
 constexpr long kMaxSamples = 16384;
 // Most pieces a box of channels is cut into for folding.
 constexpr double kMaxBoxPieces = 4096.0;
+// Elementary charge in 1e-19 C (exact in the SI since 2019): ions per microcoulomb over 1e12.
+constexpr double kElementaryCharge = 1.602176634;
 // Highest channel of the work distributions.
 constexpr int kTopChannel = kSpectrumChannels;
 
@@ -339,7 +341,7 @@ void CarryWideDistribution(ChannelCounts& target, const ChannelCounts& r, double
 double CountsScale(double q1, double solidAngleMsr) {
   if (!(q1 >= 0.0) || !std::isfinite(q1)) return 0.0;
   if (!(solidAngleMsr >= 0.0) || !std::isfinite(solidAngleMsr)) return 0.0;
-  return q1 * solidAngleMsr * 10000.0 / 1.6;
+  return q1 * solidAngleMsr * 10000.0 / kElementaryCharge;
 }
 
 // ---- One step ------------------------------------------------------------------------------
