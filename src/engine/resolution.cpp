@@ -188,8 +188,10 @@ class Walk {
     }
     FillRow(row, c);
     const ResolutionTable::Row& values = results_.table.row(row);
-    results_.mainReport += MainReportLine(values);
-    results_.detailReport += DetailReportLine(values);
+    if (request_.reports) {
+      results_.mainReport += MainReportLine(values);
+      results_.detailReport += DetailReportLine(values);
+    }
     RunHooks* hooks = request_.hooks;
     if (run_.SpectrumFlag == 'N' && hooks != nullptr)
       hooks->AccumulateSpectrum(run_, row, results_);
@@ -423,6 +425,10 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
       hooks->CorrectAbsorberSpectrum(run, results);
     }
     if (run.CalcMode == 'R') hooks->PostProcessResonance(run, results);
+  }
+  if (!request.reports) {
+    results.mainReport.clear();
+    results.detailReport.clear();
   }
   if (run.msTablesMissing || run.convolutionTableMissing) {
     const std::string note = MsTablesMissingMessage(session.tables);
