@@ -131,6 +131,9 @@ struct ParameterInputs {
   std::string Edit1_itlength = "1E17";  // at/cm2, iteration length of the simulation
   bool CheckBox1_given_target = false;  // "Only the given target isotop: "
 
+  // Options page: ZBL nuclear stopping added for hydrogen and helium ions too.
+  bool CheckNuclearStopping = false;  // "nuclear stopping for H and He ions"
+
   bool operator==(const ParameterInputs&) const = default;
 };
 

@@ -165,6 +165,8 @@ void Walk(Visitor& v, ParameterInputs& in) {
   v.Text(in.Edit1_itlength);
   v.Label("simulate only one isotop");
   v.Flag(in.CheckBox1_given_target);
+  v.Label("nuclear stopping for H and He ions");
+  v.Flag(in.CheckNuclearStopping);
 }
 
 // Check boxes of the options are written in lower case, choices and flags in upper case.

@@ -45,6 +45,7 @@ ParameterInputs Modified() {
   in.registry.CheckListBox_NRA = {{"Theta=150; 16O (2H ,4HE)14N ; level=0;    /x.dat", true}};
   in.ComboBox1 = "L'Ecuer screening";
   in.CheckBox1_given_target = true;
+  in.CheckNuclearStopping = true;
   return in;
 }
 
@@ -72,14 +73,32 @@ TEST(ParameterFileFormat, DefaultsHaveTheFixedLinesAndLabels) {
   EXPECT_EQ(lines[120], "Step  [deg]");
   EXPECT_EQ(lines[131], "FALSE");  // ZBL 2003 not chosen
   EXPECT_EQ(lines[133], "0");      // no stopping files
-  EXPECT_EQ(lines[154], "FALSE");  // the given-target switch, last
+  EXPECT_EQ(lines[154], "FALSE");  // the given-target switch
+  EXPECT_EQ(lines[155], "nuclear stopping for H and He ions");
+  EXPECT_EQ(lines[156], "FALSE");  // off by default, last
+}
+
+TEST(ParameterFileRead, FileWrittenBeforeTheNuclearStoppingLinesReadsItOff) {
+  auto lines = Lines(FormatParameterFile(Modified()));
+  // The last two lines are the new pair (after the list entries of Modified()).
+  const std::size_t n = lines.size();
+  ASSERT_EQ(lines[n - 2], "nuclear stopping for H and He ions");
+  ASSERT_EQ(lines[n - 1], "TRUE");
+  ParameterInputs full;
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), full).code, 0);
+  EXPECT_TRUE(full.CheckNuclearStopping);
+  lines.resize(n - 2);  // a file of the format before the pair: ends with the given target
+  ParameterInputs in = Modified();
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  EXPECT_TRUE(in.CheckBox1_given_target);
+  EXPECT_FALSE(in.CheckNuclearStopping);
 }
 
 TEST(ParameterFileFormat, EachListEntryAddsTwoLines) {
   ParameterInputs in;
   in.registry.CheckListBox1 = {{"a", true}, {"b", false}};
   const auto lines = Lines(FormatParameterFile(in));
-  ASSERT_EQ(lines.size(), 159U);
+  ASSERT_EQ(lines.size(), kParameterFileFixedLines + 4);
   EXPECT_EQ(lines[133], "2");
   EXPECT_EQ(lines[134], "TRUE");
   EXPECT_EQ(lines[135], "a");
@@ -92,7 +111,7 @@ TEST(ParameterFileFormat, LineBreaksInsideAValueCannotShiftTheLines) {
   in.Edit1_e0 = "31\r\n00";
   in.registry.CheckListBox_ESS = {{"path\nwith break", true}};
   const auto lines = Lines(FormatParameterFile(in));
-  EXPECT_EQ(lines.size(), 157U);
+  EXPECT_EQ(lines.size(), kParameterFileFixedLines + 2);
   EXPECT_EQ(lines[7], "31  00");
 }
 
