@@ -135,6 +135,9 @@ struct ParameterInputs {
   // empty for none.
   std::string MeasuredSpectrumFile;
 
+  // Options page: ZBL nuclear stopping added for hydrogen and helium ions too.
+  bool CheckNuclearStopping = false;  // "nuclear stopping for H and He ions"
+
   bool operator==(const ParameterInputs&) const = default;
 };
 

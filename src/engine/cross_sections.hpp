@@ -21,8 +21,8 @@ struct Session;
 struct ParameterSet;
 class ElementTable;
 
-// e^2 squared in barn MeV^2: (1.43996 MeV fm)^2 = 0.020735; the customary 0.020731.
-inline constexpr double kRutherfordConstant = 0.020731;
+// e^2 squared in barn MeV^2: (1.43996448 MeV fm)^2 = 0.0207350 (CODATA 2018 e^2/(4 pi eps0)).
+inline constexpr double kRutherfordConstant = 0.0207350;
 
 // ---- Rutherford and screening ----------------------------------------------------------
 

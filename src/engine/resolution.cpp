@@ -189,7 +189,7 @@ class Walk {
     FillRow(row, c);
     // Steps past the printed rows feed the spectrum and the yield only.
     const bool printedRow = row < kMaxSteps;
-    if (printedRow) {
+    if (printedRow && request_.reports) {
       const ResolutionTable::Row& values = results_.table.row(row);
       results_.mainReport += MainReportLine(values);
       results_.detailReport += DetailReportLine(values);
@@ -450,6 +450,10 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
       hooks->CorrectAbsorberSpectrum(run, results);
     }
     if (run.CalcMode == 'R') hooks->PostProcessResonance(run, results);
+  }
+  if (!request.reports) {
+    results.mainReport.clear();
+    results.detailReport.clear();
   }
   if (run.msTablesMissing || run.convolutionTableMissing) {
     const std::string note = MsTablesMissingMessage(session.tables);

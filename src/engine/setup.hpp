@@ -46,6 +46,9 @@ struct RunRequest {
   // the set-up from its level file.
   std::vector<double> levelEnergies;
   RunHooks* hooks = nullptr;  // spectrum and resonance stages of the studies; none: no-ops
+  // The report texts of the run; a run whose reports nobody reads (all isotope runs of a
+  // full spectrum but the one it shows) leaves them empty and skips their formatting.
+  bool reports = true;
 };
 
 // Shape factor of a slit or diaphragm: FWHM^2 of the angular distribution per width^2,

@@ -252,6 +252,8 @@ QWidget* BuildOptionsPage() {
   auto* corrections = new QGroupBox(QStringLiteral("Corrections"));
   auto* correctionBox = new QVBoxLayout(corrections);
   correctionBox->addWidget(MakeCheck("Checktschalar", QStringLiteral("Stopping correction")));
+  correctionBox->addWidget(
+      MakeCheck("CheckNuclearStopping", QStringLiteral("nuclear stopping for H and He ions")));
   page.Add(corrections, 1);
 
   auto* spectrograph =

@@ -171,6 +171,8 @@ void Walk(Visitor& v, ParameterInputs& in) {
   v.TextOr(in.Edit1_channels, "600");
   v.Label("measured spectrum file");
   v.Text(in.MeasuredSpectrumFile);
+  v.Label("nuclear stopping for H and He ions");
+  v.Flag(in.CheckNuclearStopping);
 }
 
 // Check boxes of the options are written in lower case, choices and flags in upper case.

@@ -70,9 +70,13 @@ void ReflectionWalk(double& energy, double stepLength, RunState& run, const Path
   for (std::size_t li = run.currentLayer + 1; li-- > 0 && run.thresholdCounter == 0;) {
     const Layer& layer = context.sample.layers[li];
     double remaining = li == run.currentLayer ? run.depthInLayer : layer.thickness;
+    // The stopping at the end of a step is the stopping at the start of the next one in the
+    // same layer (same layer, same energy): it is looked up once.
+    double carried = 0.0;
+    bool haveCarried = false;
     while (remaining > kDepthTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
-      const double sA = Stopping(layer, ion, energy, context, run);
+      const double sA = haveCarried ? carried : Stopping(layer, ion, energy, context, run);
       if (!(sA > 0.0)) break;  // nothing here slows the particle down or spreads it
       const double predicted = energy - sA * dx / f;
       const double sB = Stopping(layer, ion, predicted, context, run);
@@ -99,6 +103,9 @@ void ReflectionWalk(double& energy, double stepLength, RunState& run, const Path
       run.out.stoppingEnd = sC;
       run.out.stoppingRatio = r;
       remaining -= dx;
+      // sC was looked up at `next`; a threshold raise ends the walk before it is reused.
+      carried = sC;
+      haveCarried = energy == next;
     }
   }
 }
@@ -162,7 +169,8 @@ TransportOptions TransportOptionsOf(const Session& session) {
 }
 
 StoppingModel StoppingModelOf(const Session& session) {
-  return StoppingModel{session.elements, &session.srimTables, session.params.RadioButton_ZBL2003};
+  return StoppingModel{session.elements, &session.srimTables, session.params.RadioButton_ZBL2003,
+                       session.params.CheckNuclearStopping};
 }
 
 double IncidentStraggling(const RunState& run, const PathContext& context, double energy) {

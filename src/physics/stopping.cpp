@@ -196,7 +196,8 @@ double LayerStopping(const Layer* layer, int z1, double m1, double e, const Stop
       s = ElectronicStoppingZbl(z2, z1, m1, e, elements);
       source = kNoteSrimNoEnergy;
     }
-    if (z1 > 2) s += NuclearStoppingZbl(z1, z2, e, elements[z2].atomicMass, m1);
+    if (z1 > 2 || model.nuclearForLightIons)
+      s += NuclearStoppingZbl(z1, z2, e, elements[z2].atomicMass, m1);
     sum += component.amount * s;
     if (note != nullptr) note->assign(source);
   }

@@ -37,6 +37,8 @@ struct StoppingModel {
   const ElementTable& elements;
   const SrimTableSet* srimTables = nullptr;
   bool useSrimTables = false;
+  // ZBL nuclear stopping also for hydrogen and helium ions (always added for heavier ions).
+  bool nuclearForLightIons = false;
 };
 
 // x^p for the fitted power laws; a base at or below 1e-10 gives 0 (the fits are only used

@@ -15,6 +15,8 @@ constexpr double kMaxBoxPieces = 4096.0;
 // Most channels one folding shares its weights over; a wider window (a spread of more
 // than about 200 channels) takes the density at the channel centres instead.
 constexpr int kMaxShareChannels = 4096;
+// Elementary charge in 1e-19 C (exact in the SI since 2019): ions per microcoulomb over 1e12.
+constexpr double kElementaryCharge = 1.602176634;
 
 double Finite(double x) {
   return std::isfinite(x) ? x : 0.0;
@@ -344,7 +346,7 @@ void CarryWideDistribution(ChannelCounts& target, const ChannelCounts& r, double
 double CountsScale(double q1, double solidAngleMsr) {
   if (!(q1 >= 0.0) || !std::isfinite(q1)) return 0.0;
   if (!(solidAngleMsr >= 0.0) || !std::isfinite(solidAngleMsr)) return 0.0;
-  return q1 * solidAngleMsr * 10000.0 / 1.6;
+  return q1 * solidAngleMsr * 10000.0 / kElementaryCharge;
 }
 
 // ---- One step ------------------------------------------------------------------------------

@@ -11,9 +11,10 @@
 //
 // Absolute scale: a slab of n (1e22 atoms/cm3) over a depth dx (micron) seen at incidence
 // alpha with a cross section sigma (barn/sr) gives n dx sigma / sin(alpha) x 1e-6 reactions
-// per incident ion and steradian; times Q/e = q1 [microC] x 6.25e12 ions and the solid
-// angle Omega [msr] x 1e-3 sr this is n dx sigma / sin(alpha) x q1 x Omega x 10000 / 1.6
-// counts. The simulated spectrum holds counts per keV (channel counts / detkevch).
+// per incident ion and steradian; times Q/e = q1 [microC] x 1e-6 / 1.602176634e-19 ions (the
+// exact elementary charge) and the solid angle Omega [msr] x 1e-3 sr this is
+// n dx sigma / sin(alpha) x q1 x Omega x 10000 / 1.602176634 counts. The simulated spectrum holds
+// counts per keV (channel counts / detkevch).
 //
 // Units: keV, micron, 1e22 atoms/cm3, barn/sr; channel positions in channels.
 #pragma once
@@ -185,7 +186,7 @@ struct AccumulationSettings {
   bool monolayer = false;  // `monothick` above 2e-10: one step is one atomic layer
   // Channels of the work distributions (the spectrum's number of channels).
   int channels = kDefaultSpectrumChannels;
-  // counts per (1e-6 reactions per ion and sr): q1 x solid angle [msr] x 10000 / 1.6.
+  // counts per (1e-6 reactions per ion and sr): q1 x solid angle [msr] x 10000 / 1.602176634.
   double countsScale = 0.0;
 };
 

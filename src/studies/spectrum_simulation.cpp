@@ -99,8 +99,9 @@ struct IsotopeRun {
 };
 
 IsotopeRun RunIsotope(const Session& session, const RunRequest& base,
-                      const FullSpectrumRun& planned, MessageSink& messages) {
+                      const FullSpectrumRun& planned, bool reports, MessageSink& messages) {
   RunRequest request = base;
+  request.reports = reports;
   request.SpectrumFlag = 'T';
   request.fullSpectrumTarget = planned.isotope.symbol;
   request.fullSpectrumMass = planned.mass;
@@ -270,8 +271,10 @@ FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest
                                         const std::vector<FullSpectrumRun>& plan,
                                         const ScanSettings& settings, MessageSink& messages) {
   const int count = static_cast<int>(plan.size());
+  // Only the last run's reports are shown: the others skip their formatting.
   auto task = [&](int index, MessageSink& sink) {
-    return RunIsotope(session, base, plan[static_cast<std::size_t>(index)], sink);
+    return RunIsotope(session, base, plan[static_cast<std::size_t>(index)], index == count - 1,
+                      sink);
   };
   ScanOutcome<IsotopeRun> scan =
       RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages, task);
@@ -282,14 +285,27 @@ FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest
   result.stopped = scan.stopped;
   // Summed in plan order, whatever order the runs finished in.
   bool allBelowThreshold = !scan.results.empty();
-  for (IsotopeRun& run : scan.results) {
+  int lastWalked = -1;
+  for (std::size_t k = 0; k < scan.results.size(); ++k) {
+    IsotopeRun& run = scan.results[k];
     const int channels = std::min(result.sum.channels(), run.spectrum.channels());
     for (int c = 1; c <= channels; ++c) {
       const auto i = static_cast<std::size_t>(c);
       result.sum[i] += run.spectrum[i];
     }
     allBelowThreshold = allBelowThreshold && run.outcome == RunOutcome::kBelowThreshold;
-    if (run.results) result.last = std::move(run.results);
+    if (run.results) {
+      result.last = std::move(run.results);
+      lastWalked = static_cast<int>(k);
+    }
+  }
+  if (lastWalked >= 0 && lastWalked != count - 1) {
+    // The run shown walked without its reports (a later one did not walk): run it again
+    // with them; its spectrum is the same, and its messages were shown already.
+    CollectingSink again;
+    IsotopeRun shown =
+        RunIsotope(session, base, plan[static_cast<std::size_t>(lastWalked)], true, again);
+    if (shown.results) result.last = std::move(shown.results);
   }
   if (allBelowThreshold) {
     messages.Show("the energy of the incident ion is below the threshold energy");

@@ -47,6 +47,7 @@ ParameterInputs Modified() {
   in.CheckBox1_given_target = true;
   in.Edit1_channels = "2048";
   in.MeasuredSpectrumFile = "/data/run 7.mca";
+  in.CheckNuclearStopping = true;
   return in;
 }
 
@@ -80,6 +81,24 @@ TEST(ParameterFileFormat, DefaultsHaveTheFixedLinesAndLabels) {
   EXPECT_EQ(lines[156], "600");
   EXPECT_EQ(lines[157], "measured spectrum file");
   EXPECT_EQ(lines[158], "");
+  EXPECT_EQ(lines[159], "nuclear stopping for H and He ions");
+  EXPECT_EQ(lines[160], "FALSE");  // off by default, last
+}
+
+TEST(ParameterFileRead, FileWrittenBeforeTheNuclearStoppingLinesReadsItOff) {
+  auto lines = Lines(FormatParameterFile(Modified()));
+  // The last two lines are the new pair (after the list entries of Modified()).
+  const std::size_t n = lines.size();
+  ASSERT_EQ(lines[n - 2], "nuclear stopping for H and He ions");
+  ASSERT_EQ(lines[n - 1], "TRUE");
+  ParameterInputs full;
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), full).code, 0);
+  EXPECT_TRUE(full.CheckNuclearStopping);
+  lines.resize(n - 2);  // a file of the format before the pair: ends with the measured spectrum file
+  ParameterInputs in = Modified();
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  EXPECT_TRUE(in.CheckBox1_given_target);
+  EXPECT_FALSE(in.CheckNuclearStopping);
 }
 
 TEST(ParameterFileFormat, EachListEntryAddsTwoLines) {

@@ -126,6 +126,26 @@ TEST_F(StoppingZbl, NuclearStoppingOnlyForIonsHeavierThanHelium) {
                        5.0);
 }
 
+// The option "nuclear stopping for H and He ions" adds the ZBL nuclear stopping for them
+// too. By hand: 4He (m1 = 4) in Si (m2 = 28.085499) at 500 keV, D = 32.0855 (2^0.23 +
+// 14^0.23) = 96.504, eps = 32.5347 * 28.0855 * 500 / (28 D) = 169.08 (> 30, so ln(eps) /
+// (2 eps)), S_n = 8.462 * 28 * 4 Sn / D = 0.14899 eV/(1e15 atoms/cm2); protons at 100 keV:
+// D = 82.454, eps = 79.157, S_n = 0.039673. About 0.1-0.5 % of the electronic stopping.
+TEST_F(StoppingZbl, NuclearStoppingForLightIonsOnRequest) {
+  const Layer si = MakeLayer(1.0, 5.0, {{14, 1.0}});
+  StoppingModel model{elements};
+  model.nuclearForLightIons = true;
+  EXPECT_NEAR(NuclearStoppingZbl(2, 14, 500.0, 28.085499, 4.0), 0.14899, 1e-5);
+  EXPECT_NEAR(NuclearStoppingZbl(1, 14, 100.0, 28.085499, 1.0), 0.039673, 1e-6);
+  EXPECT_NEAR(LayerStopping(si, 2, 4.0, 500.0, model),
+              (ElectronicStoppingZbl(14, 2, 4.0, 500.0, elements) + 0.14899) * 5.0, 1e-4);
+  EXPECT_NEAR(LayerStopping(si, 1, 1.0, 100.0, model),
+              (ElectronicStoppingZbl(14, 1, 1.0, 100.0, elements) + 0.039673) * 5.0, 1e-5);
+  // Heavier ions get it either way.
+  EXPECT_DOUBLE_EQ(LayerStopping(si, 3, 7.0, 500.0, model),
+                   LayerStopping(si, 3, 7.0, 500.0, StoppingModel{elements}));
+}
+
 TEST_F(StoppingZbl, UnknownElementsAndEmptyLayersGiveNoStopping) {
   const StoppingModel model{elements};
   EXPECT_EQ(ElectronicStoppingZbl(26, 2, 4.0, 2000.0, elements), 0.0);  // Fe not loaded

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,9 +69,9 @@ class SpectrumSimulation : public testing::StartedSession {
     spektrumsim21Click(session());
     return session().results.SimulatedSpectrum;
   }
-  // Q/e x Omega: q1 microC in ions times the solid angle in sr.
+  // Q/e x Omega: q1 microC in ions (e = 1.602176634e-19 C, exact) times the solid angle in sr.
   double IonsTimesSolidAngle() const {
-    return session_->params.q1 * 6.25e12 * session_->params.solid_angle * 1e-3;
+    return session_->params.q1 * 1e-6 / 1.602176634e-19 * session_->params.solid_angle * 1e-3;
   }
 };
 
@@ -93,6 +94,24 @@ TEST_F(SpectrumSimulation, ThinGoldFilmGivesTheRutherfordYieldAtKE0) {
   // M1 = 4, M2 = 197: K E0 = 1845.10 keV, position (1845.10 - 185.88) / 7.03 = 236.02.
   EXPECT_NEAR(CentroidPosition(s), (1845.10 - 185.88) / 7.03, 1.0);
   EXPECT_TRUE(AllFinite(s));
+}
+
+TEST_F(SpectrumSimulation, VeryThinGoldFilmGivesQOverEOmegaSigmaNtWithinFiveHundredthsOfAPercent) {
+  // 1e15 gold atoms/cm2 (2 angstrom at 5e22 atoms/cm3) in four steps: the film's energy loss
+  // (about 0.1 keV of 2000) moves the cross section by 1e-4, well inside the bound.
+  ClassicRbs("au", "197", "A=2\nn=5e22\nau,1\n");
+  params().Edit1_x = "0.00005";
+  const Spectrum& s = SubSpectrum();
+  ASSERT_TRUE(messages().empty()) << messages().front();
+  // Omega of the default circular diaphragm, 8 mm across at 100 mm: pi 4^2 / 100^2 sr.
+  ASSERT_NEAR(params().solid_angle * 1e-3, 0.005026548245743669, 1e-12);
+  // Laboratory Rutherford cross section with e^4 = 0.0207350 MeV^2 b (CODATA 2018, e^2 =
+  // 1.43996448 MeV fm), 4He on M2 = 197 at 170 deg and 2 MeV, computed independently
+  // through the centre-of-mass frame (theta_cm by bisection, sigma_cm = e^4 (Z1 Z2 /
+  // 4 E_cm)^2 / sin^4(theta_cm / 2), times the Jacobian (1 + 2g cos + g^2)^1.5 / |1 + g cos|,
+  // g = 4/197): 8.2055668 barn/sr. Q/e = 8e-6 C / 1.602176634e-19 C.
+  const double expected = 8e-6 / 1.602176634e-19 * 0.005026548245743669 * 8.2055668e-24 * 1e15;
+  EXPECT_NEAR(TotalCounts(s, params().detkevch), expected, 5e-4 * expected);
 }
 
 TEST_F(SpectrumSimulation, ThickSiliconHeightFollowsTheStoppingCrossSectionFormula) {
@@ -269,16 +288,39 @@ TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
   base.CalcMode = 'D';
   base.SpectrumFlag = 'T';
   CollectingSink serialSink;
-  CollectingSink parallelSink;
   const FullSpectrumResult serial =
       SimulateFullSpectrum(session(), base, plan, {1, nullptr}, serialSink);
-  const FullSpectrumResult parallel =
-      SimulateFullSpectrum(session(), base, plan, {4, nullptr}, parallelSink);
-  EXPECT_EQ(serial.sum, parallel.sum);
-  EXPECT_EQ(serialSink.messages, parallelSink.messages);
-  ASSERT_TRUE(serial.last && parallel.last);
-  EXPECT_EQ(serial.last->mainReport, parallel.last->mainReport);
+  ASSERT_TRUE(serial.last);
+  EXPECT_FALSE(serial.last->mainReport.empty());  // the run shown keeps its report
   EXPECT_GT(TotalCounts(serial.sum, params().detkevch), 0.0);
+  // Any number of threads, fewer or more than the runs, and one per core (0).
+  for (int jobs : {0, 2, 3, 4, 7, 40}) {
+    SCOPED_TRACE(jobs);
+    CollectingSink parallelSink;
+    const FullSpectrumResult parallel =
+        SimulateFullSpectrum(session(), base, plan, {jobs, nullptr}, parallelSink);
+    // Byte for byte, not only equal as numbers.
+    ASSERT_EQ(serial.sum.size(), parallel.sum.size());
+    EXPECT_EQ(std::memcmp(serial.sum.data(), parallel.sum.data(),
+                          serial.sum.size() * sizeof(serial.sum[0])),
+              0);
+    EXPECT_EQ(serialSink.messages, parallelSink.messages);
+    ASSERT_TRUE(parallel.last);
+    EXPECT_EQ(serial.last->mainReport, parallel.last->mainReport);
+  }
+}
+
+TEST_F(SpectrumSimulation, ShownReportIsTheLastWalkingRunsWhenTheLastRunDoesNotWalk) {
+  // Helium backscattering: the last isotope of the plan, hydrogen, is not heavier than the
+  // ion and does not walk; the report shown is that of the silicon run before it.
+  ClassicRbs("au", "197", "A=200\nn=5.9e22\nau#,1\nS=\nn=5e22\nsi#,1\nh,1\n");
+  const std::vector<FullSpectrumRun> plan =
+      (Button5Click(session()), PlanFullSpectrum(session(), false));
+  ASSERT_EQ(plan.back().isotope.Z, 1);
+  FullSpectrum();
+  // The report of the last silicon run, with its rows.
+  EXPECT_NE(session().results.mainReport.find("REFLECTION GEOMETRY"), std::string::npos);
+  EXPECT_GT(session().results.RowCount, 1);
 }
 
 // ---- Bad input ---------------------------------------------------------------------------
