@@ -298,9 +298,9 @@ TEST(SpectrumYield, WindowReachingBelowZeroEnergyCountsOnlyPositiveBins) {
 // ---- Scale -----------------------------------------------------------------------------
 
 TEST(SpectrumScale, DoseAndSolidAngleGiveCountsPerMicroReaction) {
-  // q1 = 8 microC is 8e-6 / 1.6e-19 = 5e13 ions; 5 msr is 5e-3 sr; per 1e-6 reactions per
-  // ion and sr: 5e13 x 5e-3 x 1e-6 = 250000.
-  EXPECT_DOUBLE_EQ(CountsScale(8.0, 5.0), 250000.0);
+  // q1 = 8 microC is 8e-6 / 1.602176634e-19 = 4.99321e13 ions; 5 msr is 5e-3 sr; per 1e-6
+  // reactions per ion and sr: 4.99321e13 x 5e-3 x 1e-6 = 249660.36.
+  EXPECT_DOUBLE_EQ(CountsScale(8.0, 5.0), 8e-6 / 1.602176634e-19 * 5e-3 * 1e-6);
   EXPECT_DOUBLE_EQ(CountsScale(0.0, 5.0), 0.0);
   EXPECT_DOUBLE_EQ(CountsScale(-1.0, 5.0), 0.0);
   EXPECT_DOUBLE_EQ(CountsScale(std::nan(""), 5.0), 0.0);
@@ -308,6 +308,10 @@ TEST(SpectrumScale, DoseAndSolidAngleGiveCountsPerMicroReaction) {
 }
 
 // ---- One step --------------------------------------------------------------------------
+
+// Counts of the test steps below: 500 for 5e13 ions, here for the 8e-6 / 1.602176634e-19
+// ions of 8 microC.
+constexpr double kStepCounts = 500.0 * 1.6 / 1.602176634;
 
 class SpectrumStepTest : public ::testing::Test {
  protected:
@@ -361,7 +365,7 @@ TEST_F(SpectrumStepTest, ThinSlabGivesTheTextbookYield) {
   EXPECT_NEAR(y, 0.5, 1e-12);
   // Counts = n dx sigma / sin(alpha) x Q/e x Omega: 5e22 cm^-3 x 1e-6 cm x 1e-25 cm^2/sr
   // x 5e13 ions x 2e-3 sr = 500.
-  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-9);
+  EXPECT_NEAR(Counts(spectrum_), kStepCounts, 1e-9);
   // They lie between the detected energies 990 and 1000 keV: positions 445 .. 450.
   for (int c = 445; c < 450; ++c) {
     EXPECT_NEAR(spectrum_[static_cast<std::size_t>(c)] * 2.0, 100.0, 1.0) << c;
@@ -384,7 +388,7 @@ TEST_F(SpectrumStepTest, StepWithoutTheIsotopeOrOutOfSequenceAddsNothing) {
   next.E = 1980.0;
   next.detectedEnergy = 980.0;
   acc.AddStep(next, xs_.source(), nullptr, spectrum_);
-  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-9);
+  EXPECT_NEAR(Counts(spectrum_), kStepCounts, 1e-9);
 }
 
 TEST_F(SpectrumStepTest, MonolayerLandsAtTheStepsMeanDetectedEnergy) {
@@ -394,8 +398,8 @@ TEST_F(SpectrumStepTest, MonolayerLandsAtTheStepsMeanDetectedEnergy) {
   acc.AddStep(Step(), xs_.source(), nullptr, spectrum_);
   // 995 keV is position 447.5, channel 447; the spread of 0.5 keV is a quarter channel, of
   // which the tails beyond half a channel hold a few millionths.
-  EXPECT_NEAR(spectrum_[447] * 2.0, 500.0, 0.01);
-  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-9);
+  EXPECT_NEAR(spectrum_[447] * 2.0, kStepCounts, 0.01);
+  EXPECT_NEAR(Counts(spectrum_), kStepCounts, 1e-9);
 }
 
 TEST_F(SpectrumStepTest, StepOutsideTheCalibrationAddsNothingAndNoNumberGoesBad) {
@@ -438,7 +442,7 @@ TEST_F(SpectrumStepTest, ReactionEnergiesBeyondTheChannelsDoNotLoseTheStep) {
   SpectrumStep t = Step();
   t.reactionEnergy = 8990.0;
   acc.AddStep(t, xs_.source(), nullptr, spectrum_);
-  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-9);
+  EXPECT_NEAR(Counts(spectrum_), kStepCounts, 1e-9);
 }
 
 TEST_F(SpectrumStepTest, StepAfterOneWithoutTheIsotopeSpansFromThatDepthsSpread) {
@@ -458,7 +462,7 @@ TEST_F(SpectrumStepTest, StepAfterOneWithoutTheIsotopeSpansFromThatDepthsSpread)
   next.detectedEnergy = 980.0;
   next.detectedFwhm = 20.0;
   acc.AddStep(next, xs_.source(), nullptr, spectrum_);
-  EXPECT_NEAR(Counts(spectrum_), 500.0, 1e-6);
+  EXPECT_NEAR(Counts(spectrum_), kStepCounts, 1e-6);
   // 990 keV + 10 keV is position 450; a 20 keV FWHM (sigma 8.5 keV) puts about 6 % of the
   // upper end's particles beyond 1.2 sigma.
   EXPECT_GT(spectrum_[450] * 2.0, 1.0);
