@@ -40,7 +40,7 @@ TEST(ResultFiles, FailedWriteReportsTheCodeAndStillTriesTheSecondFile) {
   // A missing directory: ENOENT is 2.
   sink.messages.clear();
   EXPECT_EQ(WriteResults(dir / "nodir" / "x", "a", "b", 'O', 'W', sink), 2);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2 " + (dir / "nodir" / "x.dat").string()});
 }
 
 TEST(ResultFiles, SpectrumLayouts) {
@@ -92,11 +92,11 @@ TEST(ResultFiles, MeasuredSpectrumShortFileAndBadLine) {
 
   sink.messages.clear();
   EXPECT_EQ(LoadMeasuredSpectrum(dir / "missing.dat", m, sink), 2);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2 " + (dir / "missing.dat").string()});
   // A folder chosen by mistake is refused unread (EISDIR, 21): nothing changes.
   sink.messages.clear();
   EXPECT_EQ(LoadMeasuredSpectrum(dir.path(), m, sink), 21);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21 " + dir.path().string()});
   EXPECT_DOUBLE_EQ(m[1], 10.0);
   EXPECT_DOUBLE_EQ(m[3], 9.0);
 }
