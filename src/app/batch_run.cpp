@@ -2,14 +2,18 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/session.hpp"
+#include "io/file_naming.hpp"
 #include "io/layer_file.hpp"
 #include "io/parameter_file.hpp"
+#include "io/text_file.hpp"
 
 namespace dodavev {
 namespace {
@@ -19,39 +23,141 @@ std::filesystem::path AsPath(std::string_view line) {
   return std::filesystem::path(line);
 }
 
-void RunRecord(Session& session, LineCursor& lines, const BatchRunOptions& options, int number) {
-  const std::string_view parameterLine = lines.Next();
-  LoadParameterFile(session, AsPath(parameterLine));
-  LoadSampleLayerFile(session, AsPath(lines.Next()));
-  std::string_view absorber = lines.Next();
-  if (absorber.empty()) {
-    session.params.RichEdit2.clear();
-  } else {
-    LoadAbsorberFile(session, AsPath(absorber));
-  }
-  Button5Click(session);
-  // Captions are compared exactly: any other text runs nothing.
-  if (const CalculationEntry* calculation = FindCalculation(lines.Next())) {
-    calculation->run(session);
-  }
-  // A spectrum simulation leaves 'N': its spectrum is the output; otherwise the reports.
-  const std::string_view outputLine = lines.Next();
-  std::filesystem::path output = AsPath(outputLine);
-  if (session.SpectrumFlag == 'N') {
-    SaveSpectrum(session, output, 1);
-  } else {
-    SaveResults(session, output);
-  }
-  if (options.afterRecord) options.afterRecord(session, {number, parameterLine, outputLine});
+// The same file for two names, as far as the file system can tell without the files
+// having to exist.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec)) return true;
+  const std::filesystem::path ca = std::filesystem::weakly_canonical(a, ec);
+  if (ec) return false;
+  const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
+  return !ec && ca == cb;
 }
+
+// The files line 5 would write: the writer's ending replaces the chosen one.
+std::vector<std::filesystem::path> OutputFiles(const Session& session,
+                                               const std::filesystem::path& output) {
+  if (session.SpectrumFlag == 'N') return {ForceExtension(output, ".dat")};
+  if (session.CalcMode == 'D' && session.SpectrumFlag == 'W') {
+    return {ForceExtension(output, "_1.dat"), ForceExtension(output, "_2.dat")};
+  }
+  return {ForceExtension(output, ".dat")};
+}
+
+std::string KnownCalculationNames() {
+  std::string names;
+  for (const CalculationEntry& entry : Calculations()) {
+    if (!names.empty()) names += ", ";
+    names += "\"";
+    names += entry.caption;
+    names += "\"";
+  }
+  return names;
+}
+
+class BatchReader {
+ public:
+  BatchReader(Session& session, std::string_view text, const BatchRunOptions& options,
+              std::vector<std::filesystem::path> runFiles)
+      : session_(session), lines_(text), options_(options), runFiles_(std::move(runFiles)) {}
+  ~BatchReader() { session_.messages.SetPlace({}); }
+  BatchReader(const BatchReader&) = delete;
+  BatchReader& operator=(const BatchReader&) = delete;
+
+  void Run() {
+    while (!lines_.AtEnd())
+      RunRecord();
+  }
+
+ private:
+  // Reads line `line` (1..5) of the current record; errors shown while acting on it name
+  // the record and the line.
+  std::string_view Next(int line) {
+    session_.messages.SetPlace(Place(line));
+    return lines_.Next();
+  }
+  std::string Place(int line) const {
+    return "(record " + std::to_string(number_) + ", line " + std::to_string(line) + ")";
+  }
+
+  void RunRecord() {
+    ++number_;
+    const std::string_view parameterLine = Next(1);
+    std::vector<std::filesystem::path> inputs = runFiles_;
+    LoadParameterFile(session_, AsPath(parameterLine));
+    inputs.push_back(AsPath(parameterLine));
+    const std::string_view sampleLine = Next(2);
+    LoadSampleLayerFile(session_, AsPath(sampleLine));
+    inputs.push_back(AsPath(sampleLine));
+    std::string_view absorber = Next(3);
+    if (absorber.empty()) {
+      session_.params.RichEdit2.clear();
+    } else {
+      LoadAbsorberFile(session_, AsPath(absorber));
+      inputs.push_back(AsPath(absorber));
+    }
+    Button5Click(session_);
+    // Captions are compared exactly: any other text runs nothing. A record never saves
+    // what an earlier record's calculation left.
+    const std::string_view name = Next(4);
+    const CalculationEntry* calculation = FindCalculation(name);
+    if (calculation != nullptr) {
+      session_.OutputLog.clear();
+      session_.results.detailReport.clear();
+      calculation->run(session_);
+    } else {
+      session_.messages.Show("unknown calculation name \"" + std::string(name) + "\" " + Place(4) +
+                             "; the names are " + KnownCalculationNames());
+    }
+    const std::string_view outputLine = Next(5);
+    SaveOutput(calculation != nullptr, inputs, outputLine);
+    session_.messages.SetPlace({});
+    if (options_.afterRecord) options_.afterRecord(session_, {number_, parameterLine, outputLine});
+  }
+
+  // A spectrum simulation leaves 'N': its spectrum is the output; otherwise the reports.
+  void SaveOutput(bool ran, const std::vector<std::filesystem::path>& inputs,
+                  std::string_view outputLine) {
+    const std::filesystem::path output = AsPath(outputLine);
+    const std::string notWritten = "nothing written for \"" + std::string(outputLine) + "\" ";
+    if (!ran) {
+      session_.messages.Show(notWritten + Place(5) + ": no calculation ran");
+      return;
+    }
+    const bool spectrum = session_.SpectrumFlag == 'N';
+    if (!spectrum && session_.OutputLog.empty()) {
+      session_.messages.Show(notWritten + Place(5) + ": the calculation produced no results");
+      return;
+    }
+    if (!output.empty()) {
+      for (const std::filesystem::path& file : OutputFiles(session_, output)) {
+        for (const std::filesystem::path& input : inputs) {
+          if (!input.empty() && SameFile(file, input)) {
+            session_.messages.Show(notWritten + Place(5) + ": " + file.string() +
+                                   " is an input file of the batch run");
+            return;
+          }
+        }
+      }
+    }
+    if (spectrum) {
+      SaveSpectrum(session_, output, 1);
+    } else {
+      SaveResults(session_, output);
+    }
+  }
+
+  Session& session_;
+  LineCursor lines_;
+  const BatchRunOptions& options_;
+  std::vector<std::filesystem::path> runFiles_;  // the BatchFile and its log
+  int number_ = 0;
+};
 
 }  // namespace
 
 void RunBatchRecords(Session& session, std::string_view text, const BatchRunOptions& options) {
-  LineCursor lines(text);
-  int record = 0;
-  while (!lines.AtEnd())
-    RunRecord(session, lines, options, ++record);
+  BatchReader(session, text, options, {}).Run();
 }
 
 int RunBatchFile(Session& session, const std::filesystem::path& batchFile,
@@ -59,10 +165,10 @@ int RunBatchFile(Session& session, const std::filesystem::path& batchFile,
   std::string text;
   int code = ReadTextFileCapped(batchFile, kMaxBatchFileBytes, text);
   if (code != 0) {
-    session.messages.Show("#" + std::to_string(code));
+    session.messages.Show(IoErrorText(code, batchFile));
     return code;
   }
-  RunBatchRecords(session, text, options);
+  BatchReader(session, text, options, {batchFile, BatchLogPath(batchFile)}).Run();
   return 0;
 }
 

@@ -33,6 +33,10 @@ struct BatchRunOptions {
 // Runs every record of a BatchFile text. A short last record reads empty lines for what
 // is missing; a text without any line runs no record. Errors inside a record are shown
 // by the action that finds them and the run goes on.
+// Input/output errors end with their place ("(record 2, line 1)"). A record whose line 4
+// names no calculation, or whose calculation left no report, writes nothing on line 5 and
+// says so; so does a record whose output would overwrite one of its input files or the
+// BatchFile or its log.
 void RunBatchRecords(Session& session, std::string_view text, const BatchRunOptions& options = {});
 
 // Reads the BatchFile and runs its records. Returns 0 when it was read to its end, else

@@ -7,6 +7,7 @@
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/parameter_file.hpp"
+#include "io/text_file.hpp"
 
 namespace dodavev {
 
@@ -18,7 +19,7 @@ void LoadParameterFile(Session& session, const std::filesystem::path& path) {
                           " entries: " + std::to_string(r.droppedEntries) + " were not read");
   }
   if (r.code != 0) {
-    session.messages.Show("#" + std::to_string(r.code));
+    session.messages.Show(IoErrorText(r.code, path));
     return;
   }
   IdentifyReaction(session);
@@ -38,7 +39,7 @@ void open1Click(Session& session, const std::optional<std::filesystem::path>& ch
 void savethe1Click(Session& session, const std::filesystem::path& chosen) {
   session.parameterFileName = chosen.string();
   int code = WriteParameterFile(chosen, session.params);
-  if (code != 0) session.messages.Show("#" + std::to_string(code));
+  if (code != 0) session.messages.Show(IoErrorText(code, chosen));
 }
 
 void parameters1Click(Session& session) {

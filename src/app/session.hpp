@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "app/messages.hpp"
 #include "app/parameter_set.hpp"
@@ -29,10 +30,15 @@ class SessionMessages final : public MessageSink {
   SessionMessages(const SessionMessages&) = default;
   SessionMessages& operator=(const SessionMessages&) noexcept { return *this; }
   ~SessionMessages() override = default;
-  void Show(std::string_view text) override { target_->Show(text); }
+  void Show(std::string_view text) override;
+
+  // While set, input/output error messages ("#" + code ...) end with this place, such as
+  // "(record 2, line 1)" in a batch run; empty: they are shown as they are.
+  void SetPlace(std::string place) { place_ = std::move(place); }
 
  private:
   MessageSink* target_;
+  std::string place_;
 };
 
 struct Session {

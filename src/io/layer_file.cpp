@@ -15,8 +15,8 @@ namespace {
 // A layer text is typed by hand; no sensible one comes near this size.
 constexpr std::uintmax_t kMaxLayerFileBytes = 16U * 1024U * 1024U;
 
-void ShowIoError(Session& session, int code) {
-  session.messages.Show("#" + std::to_string(code));
+void ShowIoError(Session& session, int code, const std::filesystem::path& file) {
+  session.messages.Show(IoErrorText(code, file));
 }
 
 }  // namespace
@@ -64,20 +64,21 @@ void LoadSampleLayerFile(Session& session, const std::filesystem::path& path) {
   std::string& text = session.params.richedit1;
   const int code = ReadLayerText(path, text);
   session.params.samplefile = path.string();
-  if (code != 0) ShowIoError(session, code);
+  if (code != 0) ShowIoError(session, code, path);
 }
 
 void LoadAbsorberFile(Session& session, const std::filesystem::path& path) {
   std::string& text = session.params.RichEdit2;
   const int code = ReadLayerText(path, text);
   session.params.Absorbensfile = "Absorbens : " + path.string();
-  if (code != 0) ShowIoError(session, code);
+  if (code != 0) ShowIoError(session, code, path);
 }
 
 int SaveSampleLayerFile(Session& session, const std::filesystem::path& chosen) {
-  const int code = WriteLayerText(ForceExtension(chosen, ".lay"), session.params.richedit1);
+  const std::filesystem::path file = ForceExtension(chosen, ".lay");
+  const int code = WriteLayerText(file, session.params.richedit1);
   if (code != 0) {
-    ShowIoError(session, code);
+    ShowIoError(session, code, file);
     return code;
   }
   session.params.samplefile = chosen.string();
@@ -85,9 +86,10 @@ int SaveSampleLayerFile(Session& session, const std::filesystem::path& chosen) {
 }
 
 int SaveAbsorberFile(Session& session, const std::filesystem::path& chosen) {
-  const int code = WriteLayerText(ForceExtension(chosen, ".lay"), session.params.RichEdit2);
+  const std::filesystem::path file = ForceExtension(chosen, ".lay");
+  const int code = WriteLayerText(file, session.params.RichEdit2);
   if (code != 0) {
-    ShowIoError(session, code);
+    ShowIoError(session, code, file);
     return code;
   }
   session.params.Absorbensfile = "Absorbens : " + chosen.string();

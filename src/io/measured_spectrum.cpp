@@ -142,7 +142,7 @@ bool LoadMeasuredSpectrum(const std::filesystem::path& name, int channels, Spect
                           MessageSink& messages) {
   std::string content;
   if (int code = ReadTextFileCapped(name, kMaxMeasuredSpectrumBytes, content); code != 0) {
-    messages.Show("#" + std::to_string(code));
+    messages.Show(IoErrorText(code, name));
     return false;
   }
   MeasuredSpectrumRead read = ParseMeasuredSpectrumText(content);

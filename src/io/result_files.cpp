@@ -16,9 +16,15 @@ void AppendFormatted(std::string& out, const char* format, int width, int decima
   out += buf;
 }
 
-int Report(int code, MessageSink& messages) {
-  if (code != 0) messages.Show("#" + std::to_string(code));
+// The code first, then the file it concerns.
+int Report(int code, const std::filesystem::path& file, MessageSink& messages) {
+  if (code != 0) messages.Show(IoErrorText(code, file));
   return code;
+}
+
+int WriteReported(const std::filesystem::path& file, std::string_view content,
+                  MessageSink& messages) {
+  return Report(WriteFileAtomically(file, content), file, messages);
 }
 
 }  // namespace
@@ -27,12 +33,11 @@ int WriteResults(const std::filesystem::path& name, std::string_view outputLog,
                  std::string_view detailReport, char calcMode, char spectrumFlag,
                  MessageSink& messages) {
   if (calcMode == 'D' && spectrumFlag == 'W') {
-    int first = Report(WriteFileAtomically(ForceExtension(name, "_1.dat"), outputLog), messages);
-    int second =
-        Report(WriteFileAtomically(ForceExtension(name, "_2.dat"), detailReport), messages);
+    int first = WriteReported(ForceExtension(name, "_1.dat"), outputLog, messages);
+    int second = WriteReported(ForceExtension(name, "_2.dat"), detailReport, messages);
     return second != 0 ? second : first;
   }
-  return Report(WriteFileAtomically(ForceExtension(name, ".dat"), outputLog), messages);
+  return WriteReported(ForceExtension(name, ".dat"), outputLog, messages);
 }
 
 std::string FormatSpectrumFile(const Spectrum& simulated, double detkevch) {
@@ -71,13 +76,11 @@ int WriteSpectrum(const std::filesystem::path& name, int kind, const Spectrum& s
                   const Spectrum& measured, SpectrumCalibration calibration,
                   MessageSink& messages) {
   if (kind == 1) {
-    return Report(WriteFileAtomically(ForceExtension(name, ".dat"),
-                                      FormatSpectrumFile(simulated, calibration.detkevch)),
-                  messages);
+    return WriteReported(ForceExtension(name, ".dat"),
+                         FormatSpectrumFile(simulated, calibration.detkevch), messages);
   }
-  return Report(WriteFileAtomically(ForceExtension(name, ".txt"),
-                                    FormatDepthFile(simulated, measured, calibration)),
-                messages);
+  return WriteReported(ForceExtension(name, ".txt"),
+                       FormatDepthFile(simulated, measured, calibration), messages);
 }
 
 }  // namespace dodavev

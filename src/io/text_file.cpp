@@ -52,6 +52,12 @@ int ReadWholeFile(const std::filesystem::path& path, std::string& content) {
   return code;
 }
 
+std::string IoErrorText(int code, const std::filesystem::path& file) {
+  std::string text = "#" + std::to_string(code);
+  if (!file.empty()) text += " " + file.string();
+  return text;
+}
+
 int ReadTextFileCapped(const std::filesystem::path& path, std::size_t maxBytes,
                        std::string& content) {
   content.clear();

@@ -15,6 +15,10 @@ inline constexpr int kInvalidNumericFormat = 106;
 // failed write never destroys the old file. Returns 0 or the system error code (errno).
 int WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// The message of an input/output failure: "#" followed directly by the code, then a blank
+// and the file's name (when it has one).
+std::string IoErrorText(int code, const std::filesystem::path& file);
+
 // Reads a whole file; returns 0 or the system error code (2 for a missing file).
 int ReadWholeFile(const std::filesystem::path& path, std::string& content);
 

@@ -4,12 +4,16 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "app/messages.hpp"
 #include "app/session.hpp"
 #include "io/number_parse.hpp"
+#include "io/text_file.hpp"
 #include "physics/element_io.hpp"
 #include "physics/stopping.hpp"
 
@@ -19,6 +23,9 @@ namespace {
 
 // A table file is never read beyond this size: 601 rows of 93 numbers fit many times.
 constexpr std::size_t kMaxSrimFileBytes = std::size_t{16} << 20;
+// Distinct table files one list may load (each holds up to 0.9 MB): far more than the
+// 92 ions a lookup can distinguish.
+constexpr std::size_t kMaxSrimFiles = 200;
 // Longest item taken as a number; anything longer is a reading error.
 constexpr std::size_t kMaxNumberChars = 64;
 
@@ -62,8 +69,17 @@ class ItemReader {
   std::size_t pos_ = 0;
 };
 
-// Reads at most kMaxSrimFileBytes of a file; returns 0 or the system error code.
+// Reads at most kMaxSrimFileBytes of a plain file; returns 0 or the system error code.
+// Directories give EISDIR; pipes and devices, whose opening or reading may never end,
+// give EINVAL unopened.
 int ReadFileHead(const std::string& path, std::string& content) {
+  content.clear();
+  std::error_code ec;
+  const auto type = std::filesystem::status(path, ec).type();
+  if (type == std::filesystem::file_type::not_found) return ENOENT;
+  if (ec) return ec.value();
+  if (type == std::filesystem::file_type::directory) return EISDIR;
+  if (type != std::filesystem::file_type::regular) return EINVAL;
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return errno != 0 ? errno : 2;
@@ -199,6 +215,9 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
                     SrimTableSet& out, MessageSink& messages) {
   out.Clear();
   bool unreadableEntry = false;
+  // A file named again for the same ion adds nothing a lookup could reach (the first table
+  // of an ion wins); it is read once.
+  std::set<std::pair<std::string, int>> loaded;
   for (const RegistryEntry& entry : list) {
     if (!entry.checked) continue;
     const std::optional<SrimEntry> parsed = ParseSrimEntry(entry.text);
@@ -208,10 +227,16 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
     }
     if (!parsed->massNumber) unreadableEntry = true;
     const int ionZ = FindElement(parsed->symbol, elements, messages);
+    if (!loaded.emplace(parsed->path, ionZ).second) continue;
+    if (loaded.size() > kMaxSrimFiles) {
+      messages.Show("too many SRIM tables; only the first " + std::to_string(kMaxSrimFiles) +
+                    " files are loaded");
+      break;
+    }
 
     std::string content;
     if (const int status = ReadFileHead(parsed->path, content); status != 0) {
-      messages.Show("#" + std::to_string(status));
+      messages.Show(IoErrorText(status, parsed->path));
       continue;
     }
     const SrimFileRows file = ReadSrimRows(content);

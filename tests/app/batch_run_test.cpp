@@ -43,13 +43,62 @@ class BatchRun : public testing::StartedSession {
 TEST_F(BatchRun, RecordLoadsItsFilesRunsOkAndSavesTheReport) {
   params().Edit1_e0 = "1";
   session().OutputLog = "report of an earlier calculation";
-  RunBatchRecords(session(), Record("foil.lay", "no such calculation", "out.txt"));
+  WriteFile(dir_ / "out.dat", "old results");
+  RunBatchRecords(session(), Record("foil.lay", "Optimization", "out.txt"));
   EXPECT_EQ(params().Edit1_e0, "3100");   // from the parameter file
   EXPECT_DOUBLE_EQ(params().e0, 3100.0);  // "OK" ran
   EXPECT_EQ(params().richedit1, "S=\nn=5e22\nsi,1\n");
   EXPECT_EQ(params().RichEdit2, "A=10000\nn=6e22\nal,1\n");
-  // No calculation ran: the results writer saves what the last one left, in base.dat.
-  EXPECT_EQ(ReadFile(dir_ / "out.dat"), "report of an earlier calculation");
+  // No calculation ran: the name is refused with the list of names and nothing is saved,
+  // neither the earlier report nor an empty one.
+  EXPECT_THAT(messages(),
+              ::testing::ElementsAre(
+                  "unknown calculation name \"Optimization\" (record 1, line 4); the names are "
+                  "\"energy loss\", \"Tschalar effect\", \"depth and energy resolution\", "
+                  "\"optimization\", \"spectrum simulation\", \"full spectrum (1)\", "
+                  "\"excitation curves for resonances\"",
+                  "nothing written for \"" + (dir_ / "out.txt").string() +
+                      "\" (record 1, line 5): no calculation ran"));
+  EXPECT_EQ(ReadFile(dir_ / "out.dat"), "old results");
+}
+
+// A refused calculation leaves no report: the old result files stay as they were.
+TEST_F(BatchRun, RecordWhoseCalculationProducedNothingWritesNothing) {
+  ParameterInputs in;
+  in.Edit1_e0 = "0";
+  WriteParameterFile(dir_ / "zero.par", in);
+  WriteFile(dir_ / "out_1.dat", "old report");
+  std::string text = Record("", "depth and energy resolution", "out");
+  text.replace(0, (dir_ / "run.par").string().size(), (dir_ / "zero.par").string());
+  RunBatchRecords(session(), text);
+  ASSERT_FALSE(messages().empty());
+  EXPECT_EQ(messages().back(), "nothing written for \"" + (dir_ / "out").string() +
+                                   "\" (record 1, line 5): the calculation produced no results");
+  EXPECT_EQ(ReadFile(dir_ / "out_1.dat"), "old report");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "out_2.dat"));
+}
+
+// The output's own name after the ending is forced may be an input of the record or the
+// BatchFile itself: refused, the input stays.
+TEST_F(BatchRun, OutputThatIsAnInputFileIsRefused) {
+  WriteParameterFile(dir_ / "out.dat", ParameterInputs{});
+  const std::string original = ReadFile(dir_ / "out.dat");
+  std::string text = Record("foil.lay", "energy loss", "out");
+  text.replace(0, (dir_ / "run.par").string().size(), (dir_ / "out.dat").string());
+  RunBatchRecords(session(), text);
+  ASSERT_FALSE(messages().empty());
+  EXPECT_EQ(messages().back(), "nothing written for \"" + (dir_ / "out").string() +
+                                   "\" (record 1, line 5): " + (dir_ / "out.dat").string() +
+                                   " is an input file of the batch run");
+  EXPECT_EQ(ReadFile(dir_ / "out.dat"), original);
+
+  messages().clear();
+  WriteFile(dir_ / "self.dat", Record("foil.lay", "energy loss", "self"));
+  const std::string batch = ReadFile(dir_ / "self.dat");
+  EXPECT_EQ(RunBatchFile(session(), dir_ / "self.dat"), 0);
+  EXPECT_EQ(ReadFile(dir_ / "self.dat"), batch);
+  ASSERT_FALSE(messages().empty());
+  EXPECT_NE(messages().back().find(" is an input file of the batch run"), std::string::npos);
 }
 
 TEST_F(BatchRun, EmptyAbsorberLineEmptiesTheAbsorber) {
@@ -61,7 +110,7 @@ TEST_F(BatchRun, EmptyAbsorberLineEmptiesTheAbsorber) {
 
 TEST_F(BatchRun, SpectrumFlagNChoosesTheSpectrumWriter) {
   session().SpectrumFlag = 'N';  // as a spectrum simulation leaves it
-  RunBatchRecords(session(), Record("", "Energy loss", "run1.res"));
+  RunBatchRecords(session(), Record("foil.lay", "energy loss", "run1.res"));
   // 600 channels, one line each: channel "%4.0f", five blanks, counts "%12.1f".
   const std::string spectrum = ReadFile(dir_ / "run1.dat");
   EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 600);
@@ -89,25 +138,27 @@ TEST_F(BatchRun, CaptionsAreComparedExactly) {
 
 TEST_F(BatchRun, ShortLastRecordReadsEmptyLines) {
   // Six lines: the second record has only its parameter file.
-  std::string text = Record("", "", "first") + (dir_ / "run.par").string() + "\r\n";
+  std::string text =
+      Record("foil.lay", "energy loss", "first") + (dir_ / "run.par").string() + "\r\n";
   RunBatchRecords(session(), text);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "first.dat"));
-  // The empty sample name is reported by the layer loader and the empty output name by
-  // the writer: "#2" each time, no file called ".dat" or "_1.dat" anywhere.
-  EXPECT_GE(Count("#2"), 2);
+  // The empty sample name is reported by the layer loader with its place; the record runs
+  // no calculation and writes nothing.
+  EXPECT_EQ(Count("#2 (record 2, line 2)"), 1);
   ASSERT_FALSE(messages().empty());
-  EXPECT_EQ(messages().back(), "#2");
+  EXPECT_EQ(messages().back(), "nothing written for \"\" (record 2, line 5): no calculation ran");
 }
 
 TEST_F(BatchRun, TwoRecordsRunInOrder) {
-  RunBatchRecords(session(), Record("", "", "a") + Record("foil.lay", "", "b"));
+  RunBatchRecords(session(), Record("foil.lay", "energy loss", "a") +
+                                 Record("foil.lay", "Tschalar effect", "b"));
   EXPECT_TRUE(std::filesystem::exists(dir_ / "a.dat"));
   EXPECT_TRUE(std::filesystem::exists(dir_ / "b.dat"));
   EXPECT_FALSE(params().RichEdit2.empty());  // the second record's absorber
 }
 
 TEST_F(BatchRun, LfOnlyBatchFileIsReadToo) {
-  std::string text = Record("", "", "lf");
+  std::string text = Record("foil.lay", "energy loss", "lf");
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   RunBatchRecords(session(), text);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "lf.dat"));
@@ -121,15 +172,16 @@ TEST_F(BatchRun, EmptyBatchFileRunsNoRecord) {
 
 TEST_F(BatchRun, MissingBatchFileIsReportedAsErrorTwo) {
   EXPECT_EQ(RunBatchFile(session(), dir_ / "absent.bat"), 2);
-  EXPECT_THAT(messages(), ::testing::ElementsAre("#2"));
+  EXPECT_THAT(messages(), ::testing::ElementsAre("#2 " + (dir_ / "absent.bat").string()));
 }
 
 TEST_F(BatchRun, MissingParameterFileIsReportedAndTheRecordGoesOn) {
   std::string text = (dir_ / "absent.par").string() + "\r\n" + (dir_ / "sample.lay").string() +
-                     "\r\n\r\n\r\n" + (dir_ / "still").string() + "\r\n";
+                     "\r\n" + (dir_ / "foil.lay").string() + "\r\nenergy loss\r\n" +
+                     (dir_ / "still").string() + "\r\n";
   RunBatchRecords(session(), text);
   ASSERT_FALSE(messages().empty());
-  EXPECT_EQ(messages().front(), "#2");
+  EXPECT_EQ(messages().front(), "#2 " + (dir_ / "absent.par").string() + " (record 1, line 1)");
   EXPECT_TRUE(std::filesystem::exists(dir_ / "still.dat"));
 }
 

@@ -48,14 +48,14 @@ TEST_F(ParameterActions, OpeningAFileLoadsItRemembersItAndIdentifiesTheReaction)
 TEST_F(ParameterActions, LoadingAMissingFileShowsErrorTwoAndKeepsTheInputs) {
   params().Edit1_e0 = "1234";
   LoadParameterFile(session(), dir_ / "absent.par");
-  EXPECT_THAT(messages(), ElementsAre("#2"));
+  EXPECT_THAT(messages(), ElementsAre("#2 " + (dir_ / "absent.par").string()));
   EXPECT_EQ(params().Edit1_e0, "1234");
 }
 
 TEST_F(ParameterActions, BadCountIsReportedAsInvalidNumericFormat) {
   testing::WriteFile(dir_ / "bad.par", std::string(133, '\n') + "many\n");
   LoadParameterFile(session(), dir_ / "bad.par");
-  EXPECT_THAT(messages(), ElementsAre("#106"));
+  EXPECT_THAT(messages(), ElementsAre("#106 " + (dir_ / "bad.par").string()));
 }
 
 TEST_F(ParameterActions, DroppedEntriesAreReported) {
@@ -79,7 +79,7 @@ TEST_F(ParameterActions, SavingWritesTheInputsAndRemembersTheName) {
 
 TEST_F(ParameterActions, FailedSaveShowsTheCode) {
   savethe1Click(session(), dir_ / "nodir" / "x.par");
-  EXPECT_THAT(messages(), ElementsAre("#2"));
+  EXPECT_THAT(messages(), ElementsAre("#2 " + (dir_ / "nodir" / "x.par").string()));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "nodir"));
 }
 

@@ -53,22 +53,26 @@ TEST(ProgramEntry, UnreadableBatchFileEndsWithFailureAndTheCode) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunWith({"dodavev", (dir / "absent.bat").string()}), 1);
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("#2\n"), std::string::npos);
+  EXPECT_NE(err.find("#2 " + (dir / "absent.bat").string() + "\n"), std::string::npos);
 }
 
 TEST(ProgramEntry, BatchRunLogsItsMessagesBesideTheBatchFile) {
   testing::TempDir dir;
   ASSERT_EQ(WriteParameterFile(dir / "p.par", ParameterInputs{}), 0);
   // The sample layer file is missing: its loader reports "#2" and the run goes on.
-  testing::WriteFile(dir / "job.bat", (dir / "p.par").string() + "\r\n" +
-                                          (dir / "absent.lay").string() + "\r\n\r\n\r\n" +
-                                          (dir / "out").string() + "\r\n");
+  testing::WriteFile(dir / "job.bat",
+                     (dir / "p.par").string() + "\r\n" + (dir / "absent.lay").string() +
+                         "\r\n\r\nTschalar effect\r\n" + (dir / "out").string() + "\r\n");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunWith({"dodavev", (dir / "job.bat").string()}), 0);
   ::testing::internal::GetCapturedStderr();
   const std::string log = testing::ReadFile(dir / "job.bat.log");
-  EXPECT_NE(log.find("#2\r\n"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(dir / "out.dat"));
+  EXPECT_NE(log.find("#2 " + (dir / "absent.lay").string() + " (record 1, line 2)\r\n"),
+            std::string::npos);
+  // Without a sample the calculation leaves no report: nothing is written, and the log
+  // says so.
+  EXPECT_NE(log.find("nothing written for"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.dat"));
 }
 
 TEST(StartUp, LevBesideTheProgramWinsOverTheInstalledOne) {

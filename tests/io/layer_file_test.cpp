@@ -47,7 +47,7 @@ TEST_F(LayerFileTest, EmptyLinesOfTheFileAreKept) {
 
 TEST_F(LayerFileTest, MissingFileShowsTheErrorCodeAndEmptiesTheText) {
   LoadSampleLayerFile(session_, dir_ / "none.lay");
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#2 " + (dir_ / "none.lay").string()});
   EXPECT_EQ(session_.params.richedit1, "");
   EXPECT_EQ(session_.params.samplefile, (dir_ / "none.lay").string());
 }
@@ -60,13 +60,13 @@ TEST_F(LayerFileTest, AbsorberLoaderLabelsTheFile) {
   EXPECT_EQ(session_.params.Absorbensfile, "Absorbens : " + (dir_ / "foil.lay").string());
   LoadAbsorberFile(session_, dir_.path());  // a directory is not a layer file
   ASSERT_EQ(sink_.messages.size(), 1U);
-  EXPECT_EQ(sink_.messages[0], "#" + std::to_string(EISDIR));
+  EXPECT_EQ(sink_.messages[0], "#" + std::to_string(EISDIR) + " " + dir_.path().string());
 }
 
 TEST_F(LayerFileTest, DevicesAreNotReadAsLayerFiles) {
   // /dev/zero never ends: reading it would fill the memory.
   LoadSampleLayerFile(session_, "/dev/zero");
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#" + std::to_string(EINVAL)});
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#" + std::to_string(EINVAL) + " /dev/zero"});
   EXPECT_EQ(session_.params.richedit1, "");
 }
 
@@ -93,7 +93,8 @@ TEST_F(LayerFileTest, AbsorberSaveLabelsAndKeepsALastLineWithoutBreak) {
 TEST_F(LayerFileTest, FailedSaveShowsTheCodeAndKeepsTheLabel) {
   session_.params.samplefile = "before";
   EXPECT_EQ(SaveSampleLayerFile(session_, dir_ / "no" / "such" / "x.lay"), ENOENT);
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink_.messages,
+            std::vector<std::string>{"#2 " + (dir_ / "no" / "such" / "x.lay").string()});
   EXPECT_EQ(session_.params.samplefile, "before");
 }
 

@@ -42,7 +42,7 @@ TEST(ResultFiles, FailedWriteReportsTheCodeAndStillTriesTheSecondFile) {
   // A missing directory: ENOENT is 2.
   sink.messages.clear();
   EXPECT_EQ(WriteResults(dir / "nodir" / "x", "a", "b", 'O', 'W', sink), 2);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2 " + (dir / "nodir" / "x.dat").string()});
 }
 
 TEST(ResultFiles, SpectrumLayouts) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
@@ -224,7 +225,7 @@ TEST_F(SrimFiles, ProblemsWithSingleFilesAreReported) {
                  elements, set, sink);
   // The unknown ion is reported when its symbol is looked up; its file is still read.
   ASSERT_EQ(sink.messages.size(), 6U);
-  EXPECT_EQ(sink.messages[0], "#2");
+  EXPECT_EQ(sink.messages[0], "#2 " + (dir_ / "missing.dat").string());
   EXPECT_NE(sink.messages[1].find("more than 601 rows"), std::string::npos);
   EXPECT_NE(sink.messages[2].find("at least two rows"), std::string::npos);
   EXPECT_NE(sink.messages[3].find("do not increase"), std::string::npos);
@@ -233,6 +234,38 @@ TEST_F(SrimFiles, ProblemsWithSingleFilesAreReported) {
   ASSERT_NE(set.Find(14, 2), nullptr);
   EXPECT_EQ(set.Find(14, 2)->count, 601);
   EXPECT_EQ(set.Find(14, 1), nullptr);
+}
+
+// A pipe would block the opening forever; a directory is no table either.
+TEST_F(SrimFiles, PipesAndDirectoriesAreRefusedUnopened) {
+  const auto fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  SrimTableSet set;
+  LoadSrimTables({{"4HE    " + fifo.string(), true}, {"4HE    " + dir_.string(), true}}, elements,
+                 set, sink);
+  ASSERT_EQ(sink.messages.size(), 2U);
+  EXPECT_EQ(sink.messages[0], "#22 " + fifo.string());  // EINVAL
+  EXPECT_EQ(sink.messages[1], "#21 " + dir_.string());  // EISDIR
+  EXPECT_TRUE(set.empty());
+}
+
+// The same file named many times for one ion is read once; beyond 200 distinct files the
+// loading stops with a message.
+TEST_F(SrimFiles, RepeatedFilesLoadOnceAndTheNumberOfFilesIsBounded) {
+  const std::string he = Write("he.dat", TableText(3));
+  SrimTableSet set;
+  std::vector<RegistryEntry> list(3000, RegistryEntry{"4HE    " + he, true});
+  LoadSrimTables(list, elements, set, sink);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(set.byTarget[14].size(), 1U);
+
+  list.clear();
+  for (int i = 0; i < 201; ++i)
+    list.push_back({"4HE    " + Write("t" + std::to_string(i) + ".dat", TableText(2)), true});
+  LoadSrimTables(list, elements, set, sink);
+  ASSERT_EQ(sink.messages.size(), 1U);
+  EXPECT_EQ(sink.messages[0], "too many SRIM tables; only the first 200 files are loaded");
+  EXPECT_EQ(set.byTarget[14].size(), 200U);
 }
 
 TEST_F(SrimFiles, OkStepLoadsOnlyWhenZbl2003IsChosen) {
