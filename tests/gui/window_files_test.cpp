@@ -217,7 +217,7 @@ TEST_F(WindowFiles, CancelledLoadStillResetsScreeningIterationLengthAndGivenTarg
 TEST_F(WindowFiles, MissingParameterFileSaysHashAndCode) {
   Choose(dir_ / "nowhere.par");
   window_->open1Click();
-  EXPECT_EQ(messages_, std::vector<std::string>({"#2"}));
+  EXPECT_EQ(messages_, std::vector<std::string>({"#2 " + (dir_ / "nowhere.par").string()}));
 }
 
 TEST_F(WindowFiles, SampleSavedUnderANameWithPointsBecomesDotLayAndLoadsBack) {
@@ -252,7 +252,7 @@ TEST_F(WindowFiles, AbsorberLoadsFromAFileWithLfLines) {
 TEST_F(WindowFiles, UnreadableLayerFileSaysHashAndCode) {
   Choose(dir_ / "missing.lay");
   Click("Button6");
-  EXPECT_EQ(messages_, std::vector<std::string>({"#2"}));
+  EXPECT_EQ(messages_, std::vector<std::string>({"#2 " + (dir_ / "missing.lay").string()}));
 }
 
 TEST_F(WindowFiles, MeasuredSpectrumLoadsChannelByLine) {

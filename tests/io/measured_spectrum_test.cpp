@@ -127,11 +127,11 @@ TEST(MeasuredSpectrum, FaultsLeaveTheLoadedSpectrumAlone) {
 
   sink.messages.clear();
   EXPECT_FALSE(LoadMeasuredSpectrum(dir / "missing.dat", 600, m, sink));
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#2 " + (dir / "missing.dat").string()});
   // A folder chosen by mistake is refused unread (EISDIR, 21).
   sink.messages.clear();
   EXPECT_FALSE(LoadMeasuredSpectrum(dir.path(), 600, m, sink));
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21"});
+  EXPECT_EQ(sink.messages, std::vector<std::string>{"#21 " + dir.path().string()});
   EXPECT_DOUBLE_EQ(m[3], 9.0);
 }
 

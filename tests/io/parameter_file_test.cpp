@@ -203,7 +203,7 @@ TEST(ParameterFileRead, TruncatedFileSetsTheRestFromEmptyLines) {
 // the given-target switch: it keeps its meaning, 600 channels and no measured spectrum.
 TEST(ParameterFileRead, FileOfTheOldLengthReadsSixHundredChannels) {
   auto lines = Lines(FormatParameterFile(Modified()));
-  lines.resize(lines.size() - 4);
+  lines.resize(lines.size() - 6);
   ParameterInputs in = Modified();
   EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_TRUE(in.CheckBox1_given_target);
@@ -211,7 +211,7 @@ TEST(ParameterFileRead, FileOfTheOldLengthReadsSixHundredChannels) {
   EXPECT_EQ(in.MeasuredSpectrumFile, "");
   // Ending after the channel count: the count is read, no measured spectrum.
   lines = Lines(FormatParameterFile(Modified()));
-  lines.resize(lines.size() - 2);
+  lines.resize(lines.size() - 4);
   in = ParameterInputs{};
   EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_EQ(in.Edit1_channels, "2048");
