@@ -466,6 +466,74 @@ TEST_F(ExcitationCurve, NarrowResonanceAtTheSurfaceKeepsItsPredictedEdge) {
   EXPECT_NEAR(half, er + p.EnergyAt(0.5), 0.02);
 }
 
+// A 0.1 keV resonance walked in 0.3 nm steps: 200 steps cover only about 6 keV of the
+// beam's slowing down, so 8 keV above the resonance the beam crosses it far beyond the
+// printed rows. The plateau is still the thick-target yield (Amsel & Maurel; Gove 1959)
+//   counts = (Q/e) Omega N sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)) / S(Er),
+// less the Lorentzian tail below Er - 10 keV that the walk leaves when the beam lies
+// entirely below the resonance (gamma / (2 pi 10 keV) = 0.16 %); 2 %.
+TEST_F(ExcitationCurve, NarrowResonanceFarBelowThePrintedRowsKeepsItsPlateau) {
+  const double er = 429.0, gamma = 0.1, sigmaR = 0.5;  // barn/sr
+  Protons("n", "15", "4.965");
+  params().richedit1 = "S=\nn=9.0e22\nsi,3\nn15,4\n";
+  params().Edit1_bes = "0";
+  params().Edit1_asb = "0";
+  params().CheckMS = false;
+  params().Edit1_x = "0.0003";
+  params().Edit1_depthmax = "1";  // the walk ends below the resonance, long before 1 micron
+  params().Edit1_er = "429";
+  params().Edit1_fwhm = "0.1";
+  params().Edit1_rezmin = "436";
+  params().Edit1_rezmax = "437";
+  params().Edit1_estep = "1";
+  Ok();
+  UseLorentzianTable(7, 15, 2, 4, er, gamma, 1000.0 * sigmaR);
+  Run(0);
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_TRUE(messages().empty()) << messages().front();
+  const double n15 = 9.0e22 * 4.0 / 7.0;
+  for (int r = 1; r <= 2; ++r) {
+    const double e0 = Col(r, 2);
+    const double integral =
+        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
+    const double thick = 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3 * n15 *
+                         integral / (ProtonStopping(er) * 1e4);
+    EXPECT_NEAR(Col(r, 11) / thick, 1.0, 0.02) << "E0 " << e0;
+  }
+}
+
+// A 0.1 keV Breit-Wigner resonance at 1683.3 keV in aluminium, 27Al(p,alpha)24Mg
+// (Q = 1.600 MeV), walked in 1 nm steps: 4 and 5 keV above the resonance the beam has not
+// reached it within the 200 printed rows (about 0.04 keV each), and the plateau must still
+// be the thick-target yield (Q/e) Omega N integral(sigma dE) / S(Er), with
+// integral(sigma dE) = sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)) for a beam
+// starting at E0 (Amsel & Maurel; Gove 1959), N = 6.02e22 atoms/cm3 of 27Al.
+TEST_F(ExcitationCurve, NarrowResonanceBeyondThePrintedRowsKeepsTheThickTargetPlateau) {
+  const double er = 1683.3, gamma = 0.1, sigmaR = 0.5;  // keV, keV, barn/sr
+  Protons("al", "27", "1.600");
+  params().richedit1 = "S=\nn=6.02e22\nal27,1\n";
+  params().Edit1_x = "0.001";
+  params().Edit1_er = "1683.3";
+  params().Edit1_fwhm = "0.1";
+  params().Edit1_rezmin = "1687.3";
+  params().Edit1_rezmax = "1688.3";
+  params().Edit1_estep = "1";
+  Ok();
+  UseLorentzianTable(13, 27, 2, 4, er, gamma, 1000.0 * sigmaR);
+  Run(0);
+  ASSERT_EQ(Rows(), 2);
+  const double S = ProtonStopping(er) * 1e4;  // keV per cm
+  const double perIon = 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3;
+  for (int r = 1; r <= 2; ++r) {
+    const double e0 = Col(r, 2);
+    const double integral =
+        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
+    const double thick = perIon * 6.02e22 * integral / S;
+    // 2 %: the straggled beam's steps against the textbook plateau.
+    EXPECT_NEAR(Col(r, 11) / thick, 1.0, 0.02) << "E0 " << e0;
+  }
+}
+
 TEST_F(ExcitationCurve, ZeroWidthAndUnreachedResonanceGiveNumbersNotNaNs) {
   params().Edit1_fwhm = "0";
   params().Edit1_depthmax = "0.1";  // the beam never slows down 90 keV within 100 nm

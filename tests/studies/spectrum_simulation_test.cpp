@@ -13,6 +13,8 @@
 #include "app/ok_action.hpp"
 #include "app/session_fixture.hpp"
 #include "engine/setup.hpp"
+#include "physics/path.hpp"
+#include "physics/stopping.hpp"
 
 namespace dodavev {
 namespace {
@@ -141,6 +143,78 @@ TEST_F(SpectrumSimulation, ThickSiliconHeightFollowsTheStoppingCrossSectionFormu
     if (ChannelCounts(session(), c) > top / 2.0) edge = c;
   }
   EXPECT_NEAR(edge + 0.5, 134.28, 1.0);
+}
+
+// Energy after a straight path of `length` micron through `layer`, by fourth-order
+// Runge-Kutta in 10 nm pieces (independent of the walk's steps and corrections).
+double AfterStraightPath(double e, double length, const Layer& layer, int z, double m,
+                         const StoppingModel& model) {
+  const int n = std::max(1, static_cast<int>(length / 0.01));
+  const double h = length / n;
+  auto s = [&](double x) { return LayerStopping(layer, z, m, x, model); };
+  for (int i = 0; i < n; ++i) {
+    const double k1 = s(e);
+    const double k2 = s(e - h * k1 / 2.0);
+    const double k3 = s(e - h * k2 / 2.0);
+    const double k4 = s(e - h * k3);
+    e -= h * (k1 + 2.0 * k2 + 2.0 * k3 + k4) / 6.0;
+  }
+  return e;
+}
+
+// 2 MeV protons on thick silicon at 170 degrees in 50 nm steps: the 200th step lies at
+// 10 micron, yet protons reach the detector from twice as deep. At 15 micron the spectrum
+// must have the classic thick-target height
+//   H = (Q/e) Omega sigma_R(E) N detkevch / (sin alpha |dE_det/dx|)
+// with E the beam energy there, E_det(x) = K E(x) less the loss along x / |cos 170 deg|
+// (both by Runge-Kutta over the stopping of the stopping tables), dE_det/dx by a central
+// difference over +-0.1 micron, and the laboratory Rutherford cross section
+//   sigma_R = (Z1 Z2 e^2 / 4E)^2 4/sin^4(theta) (sqrt(1 - y^2) + cos theta)^2 / sqrt(1 - y^2),
+// y = (M1/M2) sin theta, e^2 = 1.43996 MeV fm (Chu, Mayer, Nicolet 1978, ch. 2-3).
+TEST_F(SpectrumSimulation, ProtonSpectrumKeepsItsThickTargetHeightBeyondThePrintedRows) {
+  ClassicRbs("si", "28", "S=\nn=4.98e22\nsi,1\n");
+  params().Edit1_z1 = "1";
+  params().Edit1_m1 = "1";
+  params().Edit1_chargestate_in = "1";
+  params().Edit1_z2 = "1";
+  params().Edit1_m2 = "1";
+  params().Edit1_chargestate_out = "1";
+  params().Edit1_x = "0.05";
+  params().Edit1_depthmax = "30";
+  ASSERT_TRUE(AllFinite(SubSpectrum()));
+  ASSERT_TRUE(messages().empty()) << messages().front();
+  EXPECT_EQ(session().results.RowCount, 200);  // the report keeps its 200 rows
+
+  const Layer& si = session().sample.layers.at(0);
+  const StoppingModel model = StoppingModelOf(session());
+  const double theta = 170.0 * M_PI / 180.0;
+  const double m1 = params().m1, m2 = 28.0;
+  const double y = m1 / m2 * std::sin(theta);
+  const double root = std::sqrt(1.0 - y * y);
+  const double k = std::pow(
+      (m1 * std::cos(theta) + std::sqrt(m2 * m2 - m1 * m1 * std::sin(theta) * std::sin(theta))) /
+          (m1 + m2),
+      2.0);
+  const double outFactor = std::fabs(std::cos(theta));
+  auto beamAt = [&](double x) { return AfterStraightPath(2000.0, x, si, 1, m1, model); };
+  auto detectedAt = [&](double x) {
+    return AfterStraightPath(k * beamAt(x), x / outFactor, si, 1, m1, model);
+  };
+  const double depth = 15.0;  // micron, well beyond the 200th step at 10 micron
+  const double e = beamAt(depth);
+  const double eDet = detectedAt(depth);
+  const double slope = (detectedAt(depth - 0.1) - detectedAt(depth + 0.1)) / 0.2;  // keV/um
+  const double a = 1.0 * 14.0 * 1.43996 / (4.0 * e / 1000.0);                      // fm
+  const double sigma = a * a * 4.0 / std::pow(std::sin(theta), 4.0) *
+                       std::pow(root + std::cos(theta), 2.0) / root * 1e-26;  // cm2/sr
+  const double h = IonsTimesSolidAngle() * sigma * 4.98e22 * params().detkevch / (slope * 1e4);
+  const double position = (eDet - params().dete0) / params().detkevch;
+  ASSERT_GT(position, 5.0);
+  const int c = static_cast<int>(std::floor(position));
+  const double lower = ChannelCounts(session(), c), upper = ChannelCounts(session(), c + 1);
+  const double measured = lower + (upper - lower) * (position - c - 0.5);
+  // 4 %: the walk's step corrections and the folding against the straight-path integration.
+  EXPECT_NEAR(measured / h, 1.0, 0.04) << "E = " << e << " keV, E_det = " << eDet << " keV";
 }
 
 TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEdges) {
