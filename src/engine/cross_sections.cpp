@@ -29,11 +29,16 @@ bool Near(double a, double b) {
   return std::abs(a - b) <= kKeyTolerance;
 }
 
+// Tables name their particles by mass number; a run may carry real isotope masses.
+bool SameMassNumber(double a, double b) {
+  return std::lround(a) == std::lround(b);
+}
+
 bool KeyMatches(const CrossSectionKey& set, const CrossSectionKey& want) {
   return Near(set.angle, want.angle) && set.level == want.level &&
-         set.incidentZ == want.incidentZ && Near(set.incidentMass, want.incidentMass) &&
-         set.targetZ == want.targetZ && Near(set.targetMass, want.targetMass) &&
-         set.productZ == want.productZ && Near(set.productMass, want.productMass);
+         set.incidentZ == want.incidentZ && SameMassNumber(set.incidentMass, want.incidentMass) &&
+         set.targetZ == want.targetZ && SameMassNumber(set.targetMass, want.targetMass) &&
+         set.productZ == want.productZ && SameMassNumber(set.productMass, want.productMass);
 }
 
 // Index k of the table interval [energy[k], energy[k+1]] that holds e (clamped).

@@ -101,7 +101,9 @@ struct CrossSectionData {
 };
 
 // Mean cross section (mbarn/sr) over one detector channel of width `windowKeV` around
-// `eKeV`, from the last set of `list` whose key matches `request` within 0.01. 0 when no
+// `eKeV`, from the last set of `list` whose key matches `request`: the same atomic numbers
+// and level, the same mass numbers (masses rounded to the nearest integer, so that a run
+// with real isotope masses finds the table of its isotope), angles within 0.01. 0 when no
 // set matches or the energy lies outside the matching table. The channel is clipped to
 // the table; a window of no width gives the interpolated value at the energy.
 double LookUpCrossSection(const CrossSectionList& list, const CrossSectionKey& request, double eKeV,

@@ -37,6 +37,19 @@ double NaturalAbundance(const ElementTable& elements, int z, int a) {
 
 }  // namespace
 
+double IsotopeMass(const IsotopeNode& isotope, const ElementTable& elements) {
+  if (ElementTable::ValidZ(isotope.Z)) {
+    const ElementRecord& record = elements[isotope.Z];
+    const int count = std::clamp(record.isotopeCount, 0, kMaxIsotopes);
+    for (int i = 0; i < count; ++i) {
+      const auto index = static_cast<std::size_t>(i);
+      const double mass = record.isotopeMass[index];
+      if (record.isotopeMassNumber[index] == isotope.A && mass > 0.0) return mass;
+    }
+  }
+  return static_cast<double>(isotope.A);
+}
+
 std::vector<IsotopeNode> BuildIsotopeList(const LayerStructure& sample,
                                           const ElementTable& elements) {
   std::vector<IsotopeNode> list;

@@ -32,6 +32,10 @@ std::vector<IsotopeNode> BuildIsotopeList(const LayerStructure& sample,
 std::vector<IsotopeNode> GivenTargetIsotopeList(std::string_view targetSymbol, double mt,
                                                 const ElementTable& elements);
 
+// Mass of `isotope` in amu: the element table's isotope mass, or the mass number for an
+// isotope the table does not list (not natural, or Z outside the table).
+double IsotopeMass(const IsotopeNode& isotope, const ElementTable& elements);
+
 // Atomic fraction of `isotope` in `layer`: the amounts of the layer's entries of that
 // element over the layer's total amount, a natural entry weighted with the isotope's
 // natural abundance, an entry with another mass number not counted.

@@ -254,8 +254,10 @@ std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool given
   ReactionKind kind = session.reaction.kind;
   std::vector<FullSpectrumRun> plan;
   for (const IsotopeNode& isotope : isotopes) {
-    // The given target keeps the reaction's own mass, so that it equals the sub-spectrum.
-    const double mass = givenTarget ? p.mt : static_cast<double>(isotope.A);
+    // The given target keeps the reaction's own mass as typed, so that it equals the
+    // sub-spectrum; the sample's isotopes take their real masses for the kinematics and
+    // the cross sections.
+    const double mass = givenTarget ? p.mt : IsotopeMass(isotope, session.elements);
     plan.push_back({isotope, mass, kind});
     if (forward) {
       kind = SwitchedForward(kind);

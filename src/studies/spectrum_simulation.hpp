@@ -64,7 +64,7 @@ class SpectrumRunHooks final : public RunHooks {
 RunOutcome RunSpectrumWalk(const Session& session, RunRequest request, RunState& run,
                            RunResults& results, MessageSink& messages);
 
-// One run of a full spectrum: the isotope, the mass number the run takes for it, and the
+// One run of a full spectrum: the isotope, the mass (amu) the run takes for it, and the
 // kind of analysis.
 struct FullSpectrumRun {
   IsotopeNode isotope;

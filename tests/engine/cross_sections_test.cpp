@@ -248,6 +248,13 @@ TEST(CrossSectionTable, OnlyTheVeryReactionAndAngleMatch) {
   want = set.key;
   want.targetMass = 13.0;  // 13C is another target
   EXPECT_EQ(LookUpCrossSection(list, want, 1500.0, 5.0), 0.0);
+  // Real isotope masses find the table of their mass number: 4He 4.002602, 12C 12.
+  want = set.key;
+  want.incidentMass = 4.002602;
+  want.productMass = 4.002602;
+  EXPECT_GT(LookUpCrossSection(list, want, 1500.0, 5.0), 0.0);
+  want.targetMass = 12.6;  // nearer to 13
+  EXPECT_EQ(LookUpCrossSection(list, want, 1500.0, 5.0), 0.0);
   want = set.key;
   want.level = 1;
   EXPECT_EQ(LookUpCrossSection(list, want, 1500.0, 5.0), 0.0);

@@ -1,7 +1,8 @@
 // Regression bound of the spectrum arithmetic. tests/data/spectrum_regression_reference.txt
 // holds spectra the program computed with the depth walk that goes on past the 200 printed
-// rows down to the detection threshold, the exact elementary charge and e^4 = 0.0207350
-// MeV^2 b, before further speed work on the spectrum code. It is NOT physics truth: the
+// rows down to the detection threshold, real isotope masses in the full spectrum, the
+// exact elementary charge and e^4 = 0.0207350 MeV^2 b, before further speed work on the
+// spectrum code. It is NOT physics truth: the
 // physics is checked against hand-derived values in spectrum_simulation_test. It only
 // bounds what faster arithmetic may change: at most 1e-4 of each channel's counts.
 //

@@ -11,6 +11,7 @@
 
 #include "app/calculations.hpp"
 #include "app/ok_action.hpp"
+#include "app/parameter_actions.hpp"
 #include "app/session_fixture.hpp"
 #include "engine/setup.hpp"
 #include "physics/path.hpp"
@@ -242,6 +243,47 @@ TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEd
     EXPECT_EQ(plan[i].isotope.A, 28 + static_cast<int>(i));
     const FullSpectrumResult one = SimulateFullSpectrum(session(), base, {plan[i]}, {}, sink);
     EXPECT_NEAR(CentroidPosition(one.sum), (kFactor[i] * 2000.0 - 185.88) / 7.03, 1.0) << i;
+  }
+}
+
+// Energy where the spectrum's surface edge lies: the last channel with counts holds the
+// energies from its own position up to the edge, filled in proportion to the part of the
+// channel below the edge, as the next lower (full) channel shows.
+double SurfaceEdgeEnergy(const Spectrum& s, double e0, double kevPerChannel) {
+  int top = s.channels();
+  while (top > 1 && !(s[static_cast<std::size_t>(top)] > 0.0))
+    --top;
+  const double fraction = s[static_cast<std::size_t>(top)] / s[static_cast<std::size_t>(top - 1)];
+  return e0 + (top + fraction) * kevPerChannel;
+}
+
+TEST_F(SpectrumSimulation, FullSpectrumEdgesSitAtTheKinematicFactorOfTheRealIsotopeMasses) {
+  // One isotope per sample, 2 MeV helium (typed with its real mass) at 170 degrees, every
+  // spread switched off so that the edge is a step, channels of 0.25 keV around it.
+  struct Case {
+    const char* sample;
+    double k;  // K(M1 = 4.002602, M2, 170 deg) for the isotope's real mass
+  };
+  // Masses (u) of NIST's "Atomic Weights and Isotopic Compositions" as in the shipped
+  // element table: 12C 12, 28Si 27.97692653, 58Ni 57.93534241. K by the formula of the gold
+  // test; with the mass numbers instead the 28Si and 58Ni edges would lie 0.54 and 0.47
+  // keV higher (0.1 channel of the tolerance is 0.025 keV).
+  const Case cases[] = {{"S=\nn=11.3e22\nc12,1\n", 0.2523024},
+                        {"S=\nn=4.99e22\nsi28,1\n", 0.5644648},
+                        {"S=\nn=9.13e22\nni58,1\n", 0.7598067}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    ClassicRbs("si", "28", c.sample);  // the target of the report; the sample decides
+    params().Edit1_m1 = "4.002602";
+    params().Edit1_m2 = "4.002602";
+    params().Edit1_bes = "0";
+    CheckNothingClick(params(), true);
+    const double edge = 2000.0 * c.k;
+    params().Edit1_detkevch = "0.25";
+    params().Edit1_dete0 = std::to_string(std::floor(edge) - 100.0);
+    const Spectrum& s = FullSpectrum();
+    ASSERT_TRUE(messages().empty()) << messages().front();
+    EXPECT_NEAR(SurfaceEdgeEnergy(s, params().dete0, 0.25), edge, 0.025);
   }
 }
 
