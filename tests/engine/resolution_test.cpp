@@ -253,10 +253,14 @@ TEST_F(DepthResolution, NoBackscatteringFromALighterTargetWritesNoHeaders) {
 }
 
 TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
+  // "OK" refuses the typed step and walks with the default 0.05 micron.
   params().Edit1_x = "0";
-  EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
-  ASSERT_EQ(runMessages_.size(), 1U);
-  EXPECT_EQ(runMessages_[0], "iteration step is not well defined");
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(std::count(messages().begin(), messages().end(),
+                       "x = 0 is outside the range of iteration step (micron), 1e-06 to 1000; "
+                       "0.05 is used instead"),
+            1);
+  EXPECT_DOUBLE_EQ(params().x, 0.05);
 }
 
 TEST_F(DepthResolution, IonsWithoutChargeOrMassAreRefused) {
@@ -298,13 +302,15 @@ TEST_F(DepthResolution, LayersThatDoNotSlowTheIonsAreReported) {
 }
 
 TEST_F(DepthResolution, StepsTooSmallForTheEnergyLossAreRefused) {
-  // 1e-30 micron loses ~1e-27 keV of 3100 keV: no difference a double can hold.
-  params().Edit1_x = "1e-30";
+  // A monolayer of 1 at/cm2 over 9.64e22 at/cm3 is a step of 1e-15 / 9.64 * 0.001 =
+  // 1.04e-19 micron; it loses ~1e-16 keV of 3100 keV: no difference a double can hold.
+  params().Edit1_monothick = "1";
   EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
   ASSERT_EQ(runMessages_.size(), 1U);
   EXPECT_EQ(runMessages_[0], "iteration step is below 1e-6 micron");
   // Steps of a hundredth of a nanometre still give a finite surface resolution.
   runMessages_.clear();
+  params().Edit1_monothick = "0";
   params().Edit1_x = "1e-5";
   EXPECT_EQ(Run(), RunOutcome::kWalked);
   ASSERT_GT(results().RowCount, 0);
