@@ -9,6 +9,7 @@
 #include "app/ok_action.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/session_fixture.hpp"
+#include "engine/reaction_identification.hpp"
 #include "io/number_parse.hpp"
 
 namespace dodavev {
@@ -117,6 +118,10 @@ TEST_F(InputRanges, RefusedNumbersAreReadAsTheirDefaults) {
   EXPECT_DOUBLE_EQ(params().e0, 3100.0);
   EXPECT_DOUBLE_EQ(params().th, 165.0);
   EXPECT_DOUBLE_EQ(params().bes, 1.0);
+  // Every calculation identifies the reaction again from the typed texts: it takes the
+  // default angle as well.
+  IdentifyReaction(session());
+  EXPECT_DOUBLE_EQ(params().th, 165.0);
   // One "Problem with the parameters" for all of them.
   EXPECT_EQ(std::count(messages().begin(), messages().end(), "Problem with the parameters"), 1);
   EXPECT_TRUE(session().parametersVisible);

@@ -264,18 +264,25 @@ TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
 }
 
 TEST_F(DepthResolution, IonsWithoutChargeOrMassAreRefused) {
-  // An ion that does not slow down has no depth scale: every resolution would be infinite.
+  // An ion that does not slow down has no depth scale: "OK" refuses atomic numbers outside
+  // 1..92 and mass numbers below 0.5, and the run walks with the default helium ion.
   const std::pair<const char*, const char*> ions[] = {
       {"0", "4"}, {"-1", "4"}, {"93", "240"}, {"2", "1e-30"}};
   for (const auto& [z, m] : ions) {
     params().Edit1_z1 = z;
     params().Edit1_m1 = m;
-    runMessages_.clear();
-    EXPECT_EQ(Run(), RunOutcome::kInvalidInput) << z << " " << m;
-    const std::string expected = std::string(z) == "2"
-                                     ? "mass numbers of the reaction are not well defined"
-                                     : "atomic number of the incident ion is not well defined";
-    EXPECT_EQ(std::count(runMessages_.begin(), runMessages_.end(), expected), 1) << z << " " << m;
+    messages().clear();
+    EXPECT_EQ(Run(), RunOutcome::kWalked) << z << " " << m;
+    const std::string expected =
+        std::string(z) == "2"
+            ? "m1 = 1e-30 is outside the range of mass number of the incident ion, 0.5 to 300; "
+              "4 is used instead"
+            : "z1 = " + std::string(z) +
+                  " is outside the range of atomic number of the incident ion, 1 to 92; 2 is "
+                  "used instead";
+    EXPECT_EQ(std::count(messages().begin(), messages().end(), expected), 1) << z << " " << m;
+    EXPECT_EQ(params().z1, 2);
+    EXPECT_DOUBLE_EQ(params().m1, std::string(z) == "93" ? 240.0 : 4.0);
   }
   // Protons are the lightest ions there are.
   params().Edit1_z1 = "1";
