@@ -41,6 +41,8 @@ struct Hostile {
   const char* sample;    // layer file text of the sample
   const char* absorber;  // of the absorber; empty for none
   const char* e0;        // the beam energy typed
+  const char* a = "80";  // the incident angle typed
+  const char* th = "165";
 };
 
 class HostileNumbers : public testing::StartedSession,
@@ -53,6 +55,8 @@ TEST_P(HostileNumbers, NoOutputOrMessageOfAnyCalculationShowsNan) {
   const Hostile& h = GetParam();
   ParameterInputs in;
   in.Edit1_e0 = h.e0;
+  in.Edit1_a = h.a;
+  in.Edit1_th = h.th;
   // A short walk and scan: the point is what is printed, not how far.
   in.Edit1_depthmax = "0.5";
   in.Edit1_theta_min = "150";
@@ -96,6 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
                               "A=1e308\r\nn=5e22\r\nsi,1\r\nS=\r\nn=5e22\r\nsi,1\r\n", "", "3100"},
                       Hostile{"foil_amounts_overflow", "S=\r\nn=5e22\r\nsi,1\r\n",
                               "A=10000\r\nn=6e22\r\nal,1e308\r\nal,1e308\r\n", "3100"},
+                      Hostile{"foil_grazing_incidence", "S=\r\nn=5e22\r\nsi,1\r\n",
+                              "A=10000\r\nn=6e22\r\nal,1\r\n", "3100", "0", "165"},
+                      Hostile{"foil_detector_at_180", "S=\r\nn=5e22\r\nsi,1\r\n",
+                              "A=10000\r\nn=6e22\r\nal,1\r\n", "3100", "80", "180"},
+                      Hostile{"foil_detector_at_0", "S=\r\nn=5e22\r\nsi,1\r\n",
+                              "A=10000\r\nn=6e22\r\nal,1\r\n", "3100", "80", "0"},
+                      Hostile{"foil_beam_at_1_GeV", "S=\r\nn=5e22\r\nsi,1\r\n",
+                              "A=10000\r\nn=6e22\r\nal,1\r\n", "1e6", "80", "165"},
+                      Hostile{"foil_beam_at_1_keV", "S=\r\nn=5e22\r\nsi,1\r\n",
+                              "A=10000\r\nn=6e22\r\nal,1\r\n", "1", "80", "165"},
                       Hostile{"foil_beam_1e308", "S=\r\nn=5e22\r\nsi,1\r\n",
                               "A=10000\r\nn=6e22\r\nal,1\r\n", "1e308"}),
     [](const ::testing::TestParamInfo<Hostile>& p) { return std::string(p.param.name); });
