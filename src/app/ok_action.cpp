@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "app/input_ranges.hpp"
 #include "app/session.hpp"
@@ -271,6 +272,70 @@ std::vector<UnreadableField> UnreadableFields(const ParameterInputs& inputs) {
   return bad;
 }
 
+namespace {
+
+// The texts of the fields "OK" reads with the slit and diaphragm shapes chosen: the
+// other shape's sizes are not read and not checked.
+bool ReadByOk(const ParameterInputs& in, std::string_view name) {
+  if (name == "Edit1_diam") return in.RadioButton1;
+  if (name == "Edit1_r") return !in.RadioButton1;
+  if (name == "Edit1_detdia") return in.RadioButton3;
+  if (name == "Edit1_ss" || name == "Edit1_hossz") return !in.RadioButton3;
+  return true;
+}
+
+std::string WithoutLeadingBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+// A number outside the physical range of its field is refused like a format error: it is
+// shown with the field, the value and the range, counted, and the field reads its
+// default text while "OK" runs. The typed texts come back when the action ends, so the
+// user sees and corrects what was typed.
+class RangeRefusals {
+ public:
+  RangeRefusals(ParameterInputs& in, MessageSink& messages) : in_(in) {
+    const ParameterInputs def;
+    for (const NumericText& n : kNumericTexts)
+      Check(n.name, n.text, n.whole, def, messages);
+    Check("Edit1_NRACrossConstant", &ParameterInputs::Edit1_NRACrossConstant, false, def, messages);
+  }
+  ~RangeRefusals() {
+    for (auto& [member, typed] : typed_)
+      in_.*member = std::move(typed);
+  }
+  RangeRefusals(const RangeRefusals&) = delete;
+  RangeRefusals& operator=(const RangeRefusals&) = delete;
+
+  int count() const { return static_cast<int>(typed_.size()); }
+
+ private:
+  void Check(const char* name, std::string ParameterInputs::*member, bool whole,
+             const ParameterInputs& def, MessageSink& messages) {
+    if (!ReadByOk(in_, name)) return;
+    const InputRange* range = FindInputRange(std::string_view(name).substr(6));
+    if (range == nullptr) return;
+    std::optional<double> value;
+    if (whole) {
+      if (std::optional<std::int32_t> v = ParseInteger(in_.*member)) value = *v;
+    } else {
+      value = ParseDecimal(in_.*member);
+    }
+    if (!value || (*value >= range->min && *value <= range->max)) return;
+    messages.Show(std::string(range->field) + " = " + WithoutLeadingBlanks(in_.*member) +
+                  " is outside the range of " + DescribeInputRange(*range) + "; " + def.*member +
+                  " is used instead");
+    typed_.emplace_back(member, std::move(in_.*member));
+    in_.*member = def.*member;
+  }
+
+  ParameterInputs& in_;
+  std::vector<std::pair<std::string ParameterInputs::*, std::string>> typed_;
+};
+
+}  // namespace
+
 void Button10Click(Session& session) {
   CheckDetectorResolution(session);
 }
@@ -286,8 +351,11 @@ void Button5Click(Session& session) {
   session.parametersVisible = false;
   p.kin_sign = 1;
 
-  // 3-5. Every plain field, then the detector panels, each panel with its own message.
-  int errors = ReadPlainFields(p, def);
+  // 3-5. Numbers outside their ranges, every plain field, then the detector panels, each
+  // panel with its own message.
+  const RangeRefusals refusals(p, session.messages);
+  int errors = refusals.count();
+  errors += ReadPlainFields(p, def);
   errors += ReadChannelCount(session);
   errors += CheckDetectorResolution(session);
   errors += CheckDetectorCalibration(session);

@@ -19,7 +19,9 @@ void LoadParameterFile(Session& session, const std::filesystem::path& path) {
                           " entries: " + std::to_string(r.droppedEntries) + " were not read");
   }
   if (r.code != 0) {
-    session.messages.Show(IoErrorText(r.code, path));
+    std::string text = IoErrorText(r.code, path);
+    if (r.line != 0) text += ", line " + std::to_string(r.line);
+    session.messages.Show(text);
     return;
   }
   IdentifyReaction(session);

@@ -18,8 +18,10 @@ void LoadStartupData(Session& session) {
       LoadPhysicsTables(session.levDir, session.elements, session.tables);
   for (std::size_t i = 0; i < status.fileStatus.size(); ++i) {
     if (status.fileStatus[i] == 0) continue;
+    std::string where(kPhysicsTableFiles[i]);
+    if (!status.problem[i].empty()) where += ", " + status.problem[i];
     session.messages.Show("problem with chupar !" + std::to_string(status.fileStatus[i]) + " (" +
-                          std::string(kPhysicsTableFiles[i]) + ")");
+                          where + ")");
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <numbers>
 #include <system_error>
 
@@ -285,6 +286,33 @@ int ReadCrossSectionFile(const std::filesystem::path& path, CrossSectionDataSet&
   return ParseCrossSectionText(text, set, problem);
 }
 
+namespace {
+
+// What the lists of one parameter file can make "OK" hold: per list, as many tables as the
+// SRIM stopping list; for all lists together, the points of forty of the largest tables
+// (3 numbers of 8 bytes each: 96 MB).
+constexpr std::size_t kMaxCrossSectionTables = 200;
+constexpr std::size_t kMaxHeldCrossSectionPoints = 4000000;
+
+bool SameKey(const CrossSectionKey& a, const CrossSectionKey& b) {
+  return a.incidentZ == b.incidentZ && a.incidentMass == b.incidentMass && a.targetZ == b.targetZ &&
+         a.targetMass == b.targetMass && a.productZ == b.productZ &&
+         a.productMass == b.productMass && a.angle == b.angle && a.level == b.level;
+}
+
+// The first table read from `file` in any of the lists, or nullptr.
+const CrossSectionDataSet* AlreadyRead(const CrossSectionData& data,
+                                       const std::filesystem::path& file) {
+  for (const CrossSectionList* list : {&data.elastic, &data.erd, &data.nra}) {
+    for (const CrossSectionDataSet& set : *list) {
+      if (set.file == file) return &set;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void LoadCrossSectionFiles(Session& session) {
   session.crossSections.Clear();
   const ParameterSet& p = session.params;
@@ -298,6 +326,9 @@ void LoadCrossSectionFiles(Session& session) {
       {p.RadioButton_ERD_NonRutherford, p.registry.CheckListBox_ERD, session.crossSections.erd},
       {p.RadioButton_NRA_Files, p.registry.CheckListBox_NRA, session.crossSections.nra},
   };
+  // Files that could not be read, with the reason: each is tried once.
+  std::map<std::filesystem::path, std::string> unreadable;
+  std::size_t heldPoints = 0;
   for (const ListToLoad& list : lists) {
     if (!list.wanted) continue;
     for (const RegistryEntry& entry : list.entries) {
@@ -315,12 +346,46 @@ void LoadCrossSectionFiles(Session& session) {
                  e.angle,     e.level};
       set.description = e.description;
       set.file = e.file;
+      // The same file for the same reaction again: the lookup takes the last table that
+      // matches, so the one held moves to the end; nothing is read or held twice.
+      const auto same = std::find_if(list.sets.begin(), list.sets.end(), [&](const auto& held) {
+        return held.file == set.file && SameKey(held.key, set.key);
+      });
+      if (same != list.sets.end()) {
+        std::rotate(same, same + 1, list.sets.end());
+        list.sets.back().description = set.description;
+        continue;
+      }
+      if (list.sets.size() >= kMaxCrossSectionTables) {
+        session.messages.Show("too many cross section tables in one list; only the first " +
+                              std::to_string(kMaxCrossSectionTables) + " are loaded");
+        break;
+      }
       std::string problem;
-      if (ReadCrossSectionFile(set.file, set, problem) != 0) {
+      if (const CrossSectionDataSet* known = AlreadyRead(session.crossSections, set.file)) {
+        set.lowestEnergy = known->lowestEnergy;
+        set.highestEnergy = known->highestEnergy;
+        set.energy = known->energy;
+        set.sigma = known->sigma;
+        set.integral = known->integral;
+      } else if (const auto failed = unreadable.find(set.file); failed != unreadable.end()) {
+        problem = failed->second;
+      } else if (const int code = ReadCrossSectionFile(set.file, set, problem); code != 0) {
+        if (problem.empty()) problem = "#" + std::to_string(code);
+        unreadable.emplace(set.file, problem);
+      }
+      if (!problem.empty()) {
         const char* joint = problem.starts_with("#") ? " " : ": ";
         session.messages.Show("problem with cross section file " + e.file + joint + problem);
         continue;
       }
+      if (set.energy.size() > kMaxHeldCrossSectionPoints - heldPoints) {
+        session.messages.Show(
+            "cross section tables beyond " + std::to_string(kMaxHeldCrossSectionPoints) +
+            " points in all are not loaded: " + e.file + " and the entries after it");
+        return;
+      }
+      heldPoints += set.energy.size();
       list.sets.push_back(std::move(set));
     }
   }

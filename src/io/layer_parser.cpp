@@ -1,6 +1,7 @@
 #include "io/layer_parser.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,25 @@ namespace {
 constexpr int kMaxMassNumber = 999;
 constexpr double kAngstromPerMicron = 10000.0;
 constexpr double kDensityUnit = 1e22;  // atoms/cm3
+// Above the atomic density of every solid (diamond holds 1.76e23 at/cm3), with room to
+// spare; with it every areal density of a layer stays a finite number.
+constexpr double kMaxDensity = 1e24;  // atoms/cm3
+// A layer or foil of one metre (1e10 angstrom) is far thicker than any sample or absorber
+// an ion could cross.
+constexpr double kMaxThicknessAngstrom = 1e10;
+// The amounts are relative numbers of atoms; this bound on their sum leaves room for
+// amounts written as atoms per cm3 and keeps every weighted sum of a layer finite.
+constexpr double kMaxAmountSum = 1e30;
+
+std::string Number(double value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", value);
+  return buf;
+}
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+}
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -91,7 +111,12 @@ bool ReadSymbolPart(std::string_view part, SymbolPart& out, MessageSink& message
     massText = part.substr(1);
   } else {
     out.symbol = {part[0], part.size() > 1 ? part[1] : ' '};
-    massText = part.size() > 2 ? part.substr(2) : std::string_view();
+    // The symbol takes two bytes; a character of several bytes cut there belongs whole to
+    // the mass-number text, so that a message never shows half of it.
+    std::size_t start = 2;
+    while (start < part.size() && start > 0 && IsContinuationByte(part[start]))
+      --start;
+    massText = part.size() > 2 ? part.substr(start) : std::string_view();
   }
   if (!massText.empty()) {
     const IntegerRead mass = ReadInteger(massText);
@@ -104,14 +129,20 @@ bool ReadSymbolPart(std::string_view part, SymbolPart& out, MessageSink& message
   return true;
 }
 
-// Reads one element line into `layer`. Returns false after an element error.
-bool ReadElementLine(std::string_view line, int layerNumber, Layer& layer,
-                     const ParseContext& ctx) {
+enum class ElementRead {
+  kRead,          // the element is in the layer
+  kError,         // an element error: the layer keeps the elements read before
+  kLayerRefused,  // an amount no layer can hold: the layer is dropped
+};
+
+// Reads one element line into `layer`.
+ElementRead ReadElementLine(std::string_view line, int layerNumber, Layer& layer,
+                            const ParseContext& ctx) {
   const std::size_t comma = line.find(',');
   if (comma == std::string_view::npos) {
     // A line without a comma among the element lines cannot name an element.
     ctx.messages.Show("no such elem: " + std::string(line));
-    return false;
+    return ElementRead::kError;
   }
   const std::string_view symbolText = line.substr(0, comma);
   const std::string_view amountText = line.substr(comma + 1);
@@ -131,7 +162,13 @@ bool ReadElementLine(std::string_view line, int layerNumber, Layer& layer,
   }
   SymbolPart symbol;
   if (!ReadSymbolPart(symbolText, symbol, ctx.messages)) ok = false;
-  if (!ok) return false;
+  if (!ok) return ElementRead::kError;
+  if (amount.value > kMaxAmountSum - layer.amountSum) {
+    ctx.messages.Show("amount of " + std::string(symbolText) + " in layer " +
+                      std::to_string(layerNumber) + " is " + Number(amount.value) +
+                      "; the amounts of a layer may add up to at most " + Number(kMaxAmountSum));
+    return ElementRead::kLayerRefused;
+  }
 
   LayerElement element;
   element.symbol = symbol.symbol;
@@ -148,7 +185,7 @@ bool ReadElementLine(std::string_view line, int layerNumber, Layer& layer,
   }  // an unknown element has no default mass number: it stays 0
   layer.elements.push_back(element);
   layer.amountSum += element.amount;
-  return true;
+  return ElementRead::kRead;
 }
 
 // Parses one section (its first line is "A=..." or "S=...") as layer number `number`.
@@ -164,6 +201,10 @@ void ParseSection(const std::vector<std::string_view>& lines, std::size_t begin,
     if (!t.ok || t.value < 0.0) {
       ctx.messages.Show("thicknes of layers not well defined in layer: " + numberText);
       ok = false;
+    } else if (t.value > kMaxThicknessAngstrom) {
+      ctx.messages.Show("thickness of layer " + numberText + " is " + Number(t.value) +
+                        " angstrom, more than " + Number(kMaxThicknessAngstrom) + " (1 m)");
+      ok = false;
     } else {
       thickness = t.value / kAngstromPerMicron;
     }
@@ -175,6 +216,10 @@ void ParseSection(const std::vector<std::string_view>& lines, std::size_t begin,
     // Every stopping power and areal density scales with the density: it must be positive.
     if (!n.ok || !(n.value > 0.0)) {
       ctx.messages.Show("density of layers not well defined in layer: " + numberText);
+      ok = false;
+    } else if (n.value > kMaxDensity) {
+      ctx.messages.Show("density of layer " + numberText + " is " + Number(n.value) +
+                        " at/cm3, more than " + Number(kMaxDensity));
       ok = false;
     } else {
       density = n.value / kDensityUnit;
@@ -203,7 +248,9 @@ void ParseSection(const std::vector<std::string_view>& lines, std::size_t begin,
     }
   }
   for (std::size_t k = begin + 2; k < last; ++k) {
-    if (!ReadElementLine(lines[k], number, layer, ctx)) break;
+    const ElementRead read = ReadElementLine(lines[k], number, layer, ctx);
+    if (read == ElementRead::kLayerRefused) return;
+    if (read == ElementRead::kError) break;
   }
   out.layers.push_back(std::move(layer));
 }

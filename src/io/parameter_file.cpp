@@ -273,8 +273,9 @@ class Reader {
       countLine.remove_suffix(1);
     }
     std::optional<std::int32_t> count = ParseInteger(countLine);
-    if (!count) {
+    if (!count || *count < 0) {
       result.code = kInvalidNumericFormat;
+      result.line = lines_.LinesRead();
       return;
     }
     // Entries that lie beyond the end of the file are not entries: a count larger than
@@ -306,11 +307,15 @@ class Reader {
 
 std::string_view LineCursor::Next() {
   if (pos_ >= text_.size()) return {};
-  std::size_t end = text_.find('\n', pos_);
+  ++linesRead_;
+  std::size_t end = text_.find_first_of("\r\n", pos_);
   if (end == std::string_view::npos) end = text_.size();
   std::string_view line = text_.substr(pos_, end - pos_);
   pos_ = end + 1;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // CR LF is one line end; a CR alone (old Macintosh files) is one too.
+  if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') {
+    ++pos_;
+  }
   return line;
 }
 

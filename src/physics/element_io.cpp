@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <system_error>
 
@@ -73,6 +74,16 @@ class FreeFormatReader {
     if (std::fabs(v) > static_cast<double>(FLT_MAX)) return kIoBadNumber;
     value = static_cast<float>(v);
     return 0;
+  }
+
+  // The number (from 1) of the line the reading has reached: after a number, its line.
+  std::size_t Line() const {
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < pos_ && i < text_.size(); ++i) {
+      if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
+        ++line;
+    }
+    return line;
   }
 
   // Discards the rest of the current line and its line end (CR LF, LF or CR).
@@ -212,83 +223,126 @@ int ParseElementText(std::string_view content, ElementTable& table) {
 
 namespace {
 
-// Reads `rows` lines of numbers; `store(row, reader)` reads one row's numbers and returns
-// 0 or a code; the rest of each line is skipped. Returns the file's input/output status.
+std::string Number(double value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", value);
+  return buf;
+}
+
+// A number of a table that lies outside what the quantity can be: the reading of the file
+// stops there as at a malformed number, and `why` tells what was wrong.
+int OutOfRange(double value, const char* range, std::string& why) {
+  why = Number(value) + " is " + range;
+  return kIoBadNumber;
+}
+
+// Reads `rows` lines of numbers; `store(row, reader, why)` reads one row's numbers and
+// returns 0 or a code (with `why` set for a value that is out of range); the rest of each
+// line is skipped. Returns the file's input/output status; `problem` names the line of a
+// number that could not be taken, and why.
 template <typename RowReader>
-int ReadTableFile(const std::filesystem::path& path, int rows, RowReader store) {
+int ReadTableFile(const std::filesystem::path& path, int rows, std::string& problem,
+                  RowReader store) {
   std::string content;
   if (const int code = ReadDataFile(path, content); code != 0) return code;
   FreeFormatReader in(content);
   for (int row = 0; row < rows; ++row) {
-    if (const int code = store(static_cast<std::size_t>(row), in); code != 0) return code;
+    std::string why;
+    if (const int code = store(static_cast<std::size_t>(row), in, why); code != 0) {
+      if (code == kIoBadNumber) {
+        problem = "line " + std::to_string(in.Line());
+        if (!why.empty()) problem += ": " + why;
+      }
+      return code;
+    }
     in.SkipLine();
   }
   return 0;
 }
 
 // Natural logarithm of a tabulated positive quantity; anything else is a format error.
-int ReadLogarithm(FreeFormatReader& in, double& out) {
+int ReadLogarithm(FreeFormatReader& in, double& out, std::string& why) {
   double v = 0.0;
   if (const int code = in.ReadDouble(v); code != 0) return code;
-  if (!(v > 0.0)) return kIoBadNumber;
+  if (!(v > 0.0)) return OutOfRange(v, "not positive", why);
   out = std::log(v);
   return 0;
 }
 
-int ReadChupar(const std::filesystem::path& path, ElementTable& table) {
+// A positive number of a fixed table (an energy or a cross section).
+int ReadPositive(FreeFormatReader& in, double& out, std::string& why) {
+  if (const int code = in.ReadDouble(out); code != 0) return code;
+  if (!(out > 0.0)) return OutOfRange(out, "not positive", why);
+  return 0;
+}
+
+// The Chu parameters of the shipped table lie between 0.03 and 11 (Z = 2..92); a value
+// outside 0..50 is no fit of the straggling ratio and would overflow its power of E.
+constexpr double kMaxChuParameter = 50.0;
+
+int ReadChupar(const std::filesystem::path& path, ElementTable& table, std::string& problem) {
   table[1].chuParam = {};
-  return ReadTableFile(path, kElementCount - 1, [&](std::size_t row, FreeFormatReader& in) {
-    std::int32_t zIgnored = 0;  // the line order decides the element
-    if (const int code = in.ReadInt(zIgnored); code != 0) return code;
-    std::array<double, 4> params{};
-    for (double& p : params) {
-      if (const int code = in.ReadDouble(p); code != 0) return code;
-    }
-    table[static_cast<int>(row) + 2].chuParam = params;
-    return 0;
-  });
-}
-
-int ReadMsF(const std::filesystem::path& path, PhysicsTables& tables) {
-  return ReadTableFile(path, PhysicsTables::kMsFRows, [&](std::size_t row, FreeFormatReader& in) {
-    std::array<double, 5> values{};
-    for (double& v : values) {
-      if (const int code = ReadLogarithm(in, v); code != 0) return code;
-    }
-    tables.MsFTable[row] = values;
-    return 0;
-  });
-}
-
-int ReadMsTau(const std::filesystem::path& path, PhysicsTables& tables) {
-  return ReadTableFile(path, PhysicsTables::kMsTauCount,
-                       [&](std::size_t row, FreeFormatReader& in) {
-                         return ReadLogarithm(in, tables.MsTauTable[row]);
+  return ReadTableFile(path, kElementCount - 1, problem,
+                       [&](std::size_t row, FreeFormatReader& in, std::string& why) {
+                         std::int32_t zIgnored = 0;  // the line order decides the element
+                         if (const int code = in.ReadInt(zIgnored); code != 0) return code;
+                         std::array<double, 4> params{};
+                         for (double& p : params) {
+                           if (const int code = in.ReadDouble(p); code != 0) return code;
+                           if (!(p >= 0.0 && p <= kMaxChuParameter))
+                             return OutOfRange(p, "outside 0 to 50", why);
+                         }
+                         table[static_cast<int>(row) + 2].chuParam = params;
+                         return 0;
                        });
 }
 
-// Two numbers per line into FixedTable3: the first to column `first`, the second to
-// column `second`.
+int ReadMsF(const std::filesystem::path& path, PhysicsTables& tables, std::string& problem) {
+  return ReadTableFile(path, PhysicsTables::kMsFRows, problem,
+                       [&](std::size_t row, FreeFormatReader& in, std::string& why) {
+                         std::array<double, 5> values{};
+                         for (double& v : values) {
+                           if (const int code = ReadLogarithm(in, v, why); code != 0) return code;
+                         }
+                         tables.MsFTable[row] = values;
+                         return 0;
+                       });
+}
+
+int ReadMsTau(const std::filesystem::path& path, PhysicsTables& tables, std::string& problem) {
+  return ReadTableFile(path, PhysicsTables::kMsTauCount, problem,
+                       [&](std::size_t row, FreeFormatReader& in, std::string& why) {
+                         return ReadLogarithm(in, tables.MsTauTable[row], why);
+                       });
+}
+
+// Two positive numbers per line (energy, cross section) into FixedTable3: the first to
+// column `first`, the second to column `second`.
 int ReadFixed3(const std::filesystem::path& path, PhysicsTables& tables, std::size_t first,
-               std::size_t second) {
-  return ReadTableFile(path, static_cast<int>(tables.FixedTable3.size()),
-                       [&](std::size_t row, FreeFormatReader& in) {
+               std::size_t second, std::string& problem) {
+  return ReadTableFile(path, static_cast<int>(tables.FixedTable3.size()), problem,
+                       [&](std::size_t row, FreeFormatReader& in, std::string& why) {
                          double a = 0.0;
                          double b = 0.0;
-                         if (const int code = in.ReadDouble(a); code != 0) return code;
-                         if (const int code = in.ReadDouble(b); code != 0) return code;
+                         if (const int code = ReadPositive(in, a, why); code != 0) return code;
+                         if (const int code = ReadPositive(in, b, why); code != 0) return code;
                          tables.FixedTable3[row][first] = a;
                          tables.FixedTable3[row][second] = b;
                          return 0;
                        });
 }
 
-int ReadFixed2(const std::filesystem::path& path, PhysicsTables& tables) {
-  return ReadTableFile(path, static_cast<int>(tables.FixedTable2.size()),
-                       [&](std::size_t row, FreeFormatReader& in) {
+// Energy, centre-of-mass angle and cross section per line: positive, the angle at most
+// 180 degrees.
+int ReadFixed2(const std::filesystem::path& path, PhysicsTables& tables, std::string& problem) {
+  return ReadTableFile(path, static_cast<int>(tables.FixedTable2.size()), problem,
+                       [&](std::size_t row, FreeFormatReader& in, std::string& why) {
                          double values[3] = {0.0, 0.0, 0.0};
                          for (double& v : values) {
-                           if (const int code = in.ReadDouble(v); code != 0) return code;
+                           if (const int code = ReadPositive(in, v, why); code != 0) return code;
+                         }
+                         if (values[1] > 180.0) {
+                           return OutOfRange(values[1], "more than 180 degrees", why);
                          }
                          tables.FixedTable2[row] = {values[0], values[2]};
                          return 0;
@@ -301,13 +355,14 @@ PhysicsTablesStatus LoadPhysicsTables(const std::filesystem::path& levDir, Eleme
                                       PhysicsTables& tables) {
   PhysicsTablesStatus status;
   auto file = [&](int i) { return levDir / std::string(kPhysicsTableFiles[i]); };
-  status.fileStatus[0] = ReadChupar(file(0), table);
-  status.fileStatus[1] = ReadMsF(file(1), tables);
-  status.fileStatus[2] = ReadMsTau(file(2), tables);
-  status.fileStatus[3] = ReadFixed3(file(3), tables, 0, 1);
-  status.fileStatus[4] = ReadFixed3(file(4), tables, 0, 2);
-  status.fileStatus[5] = ReadFixed3(file(5), tables, 0, 0);
-  status.fileStatus[6] = ReadFixed2(file(6), tables);
+  std::array<std::string, kPhysicsTableFileCount>& why = status.problem;
+  status.fileStatus[0] = ReadChupar(file(0), table, why[0]);
+  status.fileStatus[1] = ReadMsF(file(1), tables, why[1]);
+  status.fileStatus[2] = ReadMsTau(file(2), tables, why[2]);
+  status.fileStatus[3] = ReadFixed3(file(3), tables, 0, 1, why[3]);
+  status.fileStatus[4] = ReadFixed3(file(4), tables, 0, 2, why[4]);
+  status.fileStatus[5] = ReadFixed3(file(5), tables, 0, 0, why[5]);
+  status.fileStatus[6] = ReadFixed2(file(6), tables, why[6]);
   tables.msFTableComplete = status.fileStatus[1] == 0;
   tables.msTauTableComplete = status.fileStatus[2] == 0;
   status.lastStatus = status.fileStatus[6];

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "physics/element_table.hpp"
@@ -42,6 +43,9 @@ inline constexpr std::array<std::string_view, kPhysicsTableFileCount> kPhysicsTa
 // 106 = malformed number, 100 = the file is shorter than its table).
 struct PhysicsTablesStatus {
   std::array<int, kPhysicsTableFileCount> fileStatus{};  // in the order of kPhysicsTableFiles
+  // For a number that could not be taken: its line and, for a value out of its range, why
+  // ("line 3: 0 is not positive"); empty otherwise.
+  std::array<std::string, kPhysicsTableFileCount> problem{};
   int lastStatus = 0;  // the status of the last file read, "che165.txt"
 
   int chupar() const { return fileStatus[0]; }

@@ -65,7 +65,7 @@ TEST_F(BatchRun, RecordLoadsItsFilesRunsOkAndSavesTheReport) {
 // A refused calculation leaves no report: the old result files stay as they were.
 TEST_F(BatchRun, RecordWhoseCalculationProducedNothingWritesNothing) {
   ParameterInputs in;
-  in.Edit1_e0 = "0";
+  in.Edit1_e0 = "100";  // below the threshold energy of 150 keV
   WriteParameterFile(dir_ / "zero.par", in);
   WriteFile(dir_ / "out_1.dat", "old report");
   std::string text = Record("", "depth and energy resolution", "out");

@@ -55,7 +55,7 @@ TEST_F(ParameterActions, LoadingAMissingFileShowsErrorTwoAndKeepsTheInputs) {
 TEST_F(ParameterActions, BadCountIsReportedAsInvalidNumericFormat) {
   testing::WriteFile(dir_ / "bad.par", std::string(133, '\n') + "many\n");
   LoadParameterFile(session(), dir_ / "bad.par");
-  EXPECT_THAT(messages(), ElementsAre("#106 " + (dir_ / "bad.par").string()));
+  EXPECT_THAT(messages(), ElementsAre("#106 " + (dir_ / "bad.par").string() + ", line 134"));
 }
 
 TEST_F(ParameterActions, DroppedEntriesAreReported) {

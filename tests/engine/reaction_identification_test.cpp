@@ -125,9 +125,14 @@ TEST_F(ReactionIdentification, BadFieldsGiveOneMessageAndTheirDefaults) {
 }
 
 TEST_F(ReactionIdentification, UnknownElementsShowQuestionMarksInsteadOfFailing) {
-  Set("0", "4", "120", "4", "165");  // no element 0 or 120
+  Set("3", "4", "3", "4", "165");  // lithium is not in this table
   IdentifyReaction(session);
   EXPECT_EQ(session.params.Label_reaction, "12C (4?\?,4?\?)");
+  // No element 0 or 120 can be typed: atomic numbers outside 1..92 (0..92 for the detected
+  // particle) read as the defaults, helium.
+  Set("0", "4", "120", "4", "165");
+  IdentifyReaction(session);
+  EXPECT_EQ(session.params.Label_reaction, "12C (4HE,4HE)");
   Set("2", "4", "3", "7", "165");  // lithium is not in this table
   IdentifyReaction(session);
   EXPECT_EQ(session.params.Label_reaction, "12C (4HE,7?\?)");

@@ -253,25 +253,36 @@ TEST_F(DepthResolution, NoBackscatteringFromALighterTargetWritesNoHeaders) {
 }
 
 TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
+  // "OK" refuses the typed step and walks with the default 0.05 micron.
   params().Edit1_x = "0";
-  EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
-  ASSERT_EQ(runMessages_.size(), 1U);
-  EXPECT_EQ(runMessages_[0], "iteration step is not well defined");
+  EXPECT_EQ(Run(), RunOutcome::kWalked);
+  EXPECT_EQ(std::count(messages().begin(), messages().end(),
+                       "x = 0 is outside the range of iteration step (micron), 1e-06 to 1000; "
+                       "0.05 is used instead"),
+            1);
+  EXPECT_DOUBLE_EQ(params().x, 0.05);
 }
 
 TEST_F(DepthResolution, IonsWithoutChargeOrMassAreRefused) {
-  // An ion that does not slow down has no depth scale: every resolution would be infinite.
+  // An ion that does not slow down has no depth scale: "OK" refuses atomic numbers outside
+  // 1..92 and mass numbers below 0.5, and the run walks with the default helium ion.
   const std::pair<const char*, const char*> ions[] = {
       {"0", "4"}, {"-1", "4"}, {"93", "240"}, {"2", "1e-30"}};
   for (const auto& [z, m] : ions) {
     params().Edit1_z1 = z;
     params().Edit1_m1 = m;
-    runMessages_.clear();
-    EXPECT_EQ(Run(), RunOutcome::kInvalidInput) << z << " " << m;
-    const std::string expected = std::string(z) == "2"
-                                     ? "mass numbers of the reaction are not well defined"
-                                     : "atomic number of the incident ion is not well defined";
-    EXPECT_EQ(std::count(runMessages_.begin(), runMessages_.end(), expected), 1) << z << " " << m;
+    messages().clear();
+    EXPECT_EQ(Run(), RunOutcome::kWalked) << z << " " << m;
+    const std::string expected =
+        std::string(z) == "2"
+            ? "m1 = 1e-30 is outside the range of mass number of the incident ion, 0.5 to 300; "
+              "4 is used instead"
+            : "z1 = " + std::string(z) +
+                  " is outside the range of atomic number of the incident ion, 1 to 92; 2 is "
+                  "used instead";
+    EXPECT_EQ(std::count(messages().begin(), messages().end(), expected), 1) << z << " " << m;
+    EXPECT_EQ(params().z1, 2);
+    EXPECT_DOUBLE_EQ(params().m1, std::string(z) == "93" ? 240.0 : 4.0);
   }
   // Protons are the lightest ions there are.
   params().Edit1_z1 = "1";
@@ -298,13 +309,15 @@ TEST_F(DepthResolution, LayersThatDoNotSlowTheIonsAreReported) {
 }
 
 TEST_F(DepthResolution, StepsTooSmallForTheEnergyLossAreRefused) {
-  // 1e-30 micron loses ~1e-27 keV of 3100 keV: no difference a double can hold.
-  params().Edit1_x = "1e-30";
+  // A monolayer of 1 at/cm2 over 9.64e22 at/cm3 is a step of 1e-15 / 9.64 * 0.001 =
+  // 1.04e-19 micron; it loses ~1e-16 keV of 3100 keV: no difference a double can hold.
+  params().Edit1_monothick = "1";
   EXPECT_EQ(Run(), RunOutcome::kInvalidInput);
   ASSERT_EQ(runMessages_.size(), 1U);
   EXPECT_EQ(runMessages_[0], "iteration step is below 1e-6 micron");
   // Steps of a hundredth of a nanometre still give a finite surface resolution.
   runMessages_.clear();
+  params().Edit1_monothick = "0";
   params().Edit1_x = "1e-5";
   EXPECT_EQ(Run(), RunOutcome::kWalked);
   ASSERT_GT(results().RowCount, 0);

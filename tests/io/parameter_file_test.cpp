@@ -94,7 +94,8 @@ TEST(ParameterFileRead, FileWrittenBeforeTheNuclearStoppingLinesReadsItOff) {
   ParameterInputs full;
   ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), full).code, 0);
   EXPECT_TRUE(full.CheckNuclearStopping);
-  lines.resize(n - 2);  // a file of the format before the pair: ends with the measured spectrum file
+  lines.resize(n -
+               2);  // a file of the format before the pair: ends with the measured spectrum file
   ParameterInputs in = Modified();
   ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_TRUE(in.CheckBox1_given_target);
@@ -252,12 +253,18 @@ TEST(ParameterFileRead, HugeCountEndsWithTheFile) {
   EXPECT_EQ(in.registry.CheckListBox1[1], (RegistryEntry{"second", false}));
 }
 
-TEST(ParameterFileRead, NegativeCountIsAnEmptyList) {
+// A count of entries below zero counts nothing: refused as a count that is no number,
+// with its line (134, from 1).
+TEST(ParameterFileRead, NegativeCountIsRefusedWithItsLine) {
   auto lines = Lines(FormatParameterFile(ParameterInputs{}));
-  lines[133] = "-1";  // no entry lines follow; the next line is the next label
+  lines[133] = "-1";
   ParameterInputs in = Modified();
-  EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  const ParameterReadResult r = ParseParameterText(Join(lines, "\r\n"), in);
+  EXPECT_EQ(r.code, kInvalidNumericFormat);
+  EXPECT_EQ(r.line, 134U);
   EXPECT_TRUE(in.registry.CheckListBox1.empty());
+  lines[133] = "0";  // zero is an empty list
+  EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_TRUE(in == ParameterInputs{});
 }
 

@@ -212,7 +212,8 @@ TEST(FindElementTest, LastMatchWinsAndKeysAreCutToTwoCharacters) {
 void WriteTables(const std::filesystem::path& dir) {
   std::string chupar;
   for (int z = 2; z <= 92; ++z) {
-    chupar += " " + std::to_string(z) + " " + std::to_string(z) + ".5 1 2 3\r\n";
+    // Chu parameters lie between 0 and 50: z modulo 40, plus one half.
+    chupar += " " + std::to_string(z) + " " + std::to_string(z % 40) + ".5 1 2 3\r\n";
   }
   WriteFile(dir / "chupar.dat", chupar);
   std::string fmt;
@@ -225,8 +226,9 @@ void WriteTables(const std::filesystem::path& dir) {
   WriteFile(dir / "TAUFIJ.DAT", tau);
   std::string cp, sip, hep;
   for (int r = 0; r < 2500; ++r) {
-    cp += std::to_string(r) + " 11\r\n";
-    sip += std::to_string(r) + " 22\r\n";
+    // Energies and cross sections are positive.
+    cp += std::to_string(r + 1) + " 11\r\n";
+    sip += std::to_string(r + 1) + " 22\r\n";
     hep += "7 " + std::to_string(r) + ".5\r\n";
   }
   WriteFile(dir / "cp165.txt", cp);
@@ -234,7 +236,7 @@ void WriteTables(const std::filesystem::path& dir) {
   WriteFile(dir / "hep167.txt", hep);
   std::string che;
   for (int r = 0; r < 190; ++r)
-    che += "1000 169.95 " + std::to_string(r) + "\r\n";
+    che += "1000 169.95 " + std::to_string(r + 1) + "\r\n";
   WriteFile(dir / "che165.txt", che);
 }
 
@@ -253,7 +255,7 @@ TEST(PhysicsTablesTest, CompleteDirectoryFillsEveryTable) {
   // Hydrogen has no Chu correction; line k of chupar.dat is element k + 1.
   EXPECT_EQ(table[1].chuParam[0], 0.0);
   EXPECT_DOUBLE_EQ(table[2].chuParam[0], 2.5);
-  EXPECT_DOUBLE_EQ(table[92].chuParam[0], 92.5);
+  EXPECT_DOUBLE_EQ(table[92].chuParam[0], 12.5);  // 92 modulo 40, plus one half
   EXPECT_DOUBLE_EQ(table[92].chuParam[3], 3.0);
   // ln 1 = 0, ln e = 1, ln 10 = 2.302585093, ln 100 = 4.605170186, ln 0.1 = -2.302585093
   // (1e-12 absolute).
@@ -274,7 +276,7 @@ TEST(PhysicsTablesTest, CompleteDirectoryFillsEveryTable) {
   EXPECT_DOUBLE_EQ(tables.FixedTable3[2499][1], 11.0);
   EXPECT_DOUBLE_EQ(tables.FixedTable3[2499][2], 22.0);
   EXPECT_DOUBLE_EQ(tables.FixedTable2[189][0], 1000.0);
-  EXPECT_DOUBLE_EQ(tables.FixedTable2[189][1], 189.0);  // the third number; the second drops
+  EXPECT_DOUBLE_EQ(tables.FixedTable2[189][1], 190.0);  // the third number; the second drops
 }
 
 TEST(PhysicsTablesTest, OnlyTheLastFileGivesTheOverallStatus) {

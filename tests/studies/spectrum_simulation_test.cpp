@@ -478,20 +478,22 @@ TEST_F(SpectrumSimulation, CalibrationThatMissesTheParticlesGivesZeros) {
 }
 
 TEST_F(SpectrumSimulation, ChannelWidthThatIsNotPositiveIsReported) {
-  const std::string warning =
-      "the detector calibration needs a positive keV/channel: the spectrum stays empty";
+  // "OK" refuses a calibration slope that is not positive and takes the default 7.03.
   for (const char* width : {"0", "-7.03"}) {
     params().Edit1_detkevch = width;
     messages().clear();
     const Spectrum& sub = SubSpectrum();
     EXPECT_TRUE(AllFinite(sub));
-    EXPECT_EQ(std::count(messages().begin(), messages().end(), warning), 1) << width;
-    messages().clear();
-    FullSpectrum();
-    EXPECT_EQ(std::count(messages().begin(), messages().end(), warning), 1) << width;
+    EXPECT_EQ(std::count(messages().begin(), messages().end(),
+                         "detkevch = " + std::string(width) +
+                             " is outside the range of energy calibration slope (keV/ch), 0.001 "
+                             "to 10000; 7.03 is used instead"),
+              1)
+        << width;
+    EXPECT_DOUBLE_EQ(params().detkevch, 7.03);
   }
-  // A calibration far finer than the spread ends promptly with finite channels.
-  params().Edit1_detkevch = "1e-30";
+  // The finest calibration accepted ends promptly with finite channels.
+  params().Edit1_detkevch = "1e-3";
   messages().clear();
   EXPECT_TRUE(AllFinite(SubSpectrum()));
   EXPECT_TRUE(messages().empty());
