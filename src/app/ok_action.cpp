@@ -8,6 +8,7 @@
 
 #include "app/input_ranges.hpp"
 #include "app/session.hpp"
+#include "app/stopping_sources.hpp"
 #include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/layer_parser.hpp"
@@ -407,6 +408,7 @@ void Button5Click(Session& session) {
   session.results.detailReport.clear();
   session.stoppingDataNote.clear();
   ApplyStoppingTableChoice(session);
+  ReportStoppingSources(session);
   LoadCrossSectionFiles(session);
 
   // 17. Neither counted nor reported.

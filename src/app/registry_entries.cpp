@@ -6,6 +6,7 @@
 #include "io/number_parse.hpp"
 #include "physics/element_io.hpp"
 #include "physics/element_table.hpp"
+#include "physics/sr_module_table.hpp"
 
 namespace dodavev {
 namespace {
@@ -99,7 +100,11 @@ ImportRead ReadImportPanel(RegistryList list, const ImportPanel& panel,
 std::string RegistryEntryText(RegistryList list, const ImportNumbers& n, std::string_view angleText,
                               std::string_view file, const ElementTable& elements) {
   const std::string ion = Nucleus(elements, n.m, n.z);
-  if (list == RegistryList::kStopping) return ion + "    " + std::string(file);
+  if (list == RegistryList::kStopping) {
+    // A table for one target element (the SR module's) names it.
+    const std::string target = n.zt > 0 ? " in " + RegistrySymbol(elements, n.zt) : "";
+    return ion + target + "    " + std::string(file);
+  }
 
   const std::string target = Nucleus(elements, n.mt, n.zt);
   std::string text = std::string(kAnglePrefix) + std::string(angleText) + "; " + target + "(" + ion;
@@ -133,9 +138,11 @@ bool AddImportedEntry(RegistryList list, const ImportPanel& panel, const Element
     messages.Show("Name of the file is missing");
     return false;
   }
+  ImportNumbers numbers = read.numbers;
+  if (list == RegistryList::kStopping) numbers.zt = StoppingFileTarget(panel.Edit1_filename);
   RegistryEntry entry;
   entry.text =
-      RegistryEntryText(list, read.numbers, panel.Edit1_scatt_angl, panel.Edit1_filename, elements);
+      RegistryEntryText(list, numbers, panel.Edit1_scatt_angl, panel.Edit1_filename, elements);
   entry.checked = panel.CheckBox1_enabled;
   switch (list) {
     case RegistryList::kStopping:

@@ -63,12 +63,14 @@ ImportRead ReadImportPanel(RegistryList list, const ImportPanel& panel,
 std::string RegistrySymbol(const ElementTable& elements, int z);
 
 // The entry text of `list` for numbers already checked by ReadImportPanel; `angleText`
-// is written as typed.
+// is written as typed. A stopping entry with a target (`zt` above 0, a table for one
+// target element) reads "M SYM in SYMt    file".
 std::string RegistryEntryText(RegistryList list, const ImportNumbers& n, std::string_view angleText,
                               std::string_view file, const ElementTable& elements);
 
 // "OK" of the import panel: reads and checks the inputs and appends the entry (checked as
-// `CheckBox1_enabled`) to its list. On "Z, M or angle are not well defined" or "Name of
+// `CheckBox1_enabled`) to its list; a stopping file written by SRIM's SR module gets the
+// target element of its table into the entry. On "Z, M or angle are not well defined" or "Name of
 // the file is missing" nothing is added and false is returned: the panel stays open.
 bool AddImportedEntry(RegistryList list, const ImportPanel& panel, const ElementTable& elements,
                       DataFileRegistry& registry, MessageSink& messages);

@@ -33,6 +33,7 @@ double GaussianShare(double centre, double sigma, double a, double b) {
 
 HalfMaximum FindHalfMaximum(const AbsorberGrid& grid) {
   HalfMaximum h;
+  if (grid.empty()) return h;
   const auto peak = std::max_element(grid.begin(), grid.end());
   if (!(*peak > 0.0)) return h;
   h.found = true;
@@ -48,7 +49,7 @@ HalfMaximum FindHalfMaximum(const AbsorberGrid& grid) {
       break;
     }
   }
-  for (int i = p; i + 1 < kAbsorberGridSize; ++i) {
+  for (int i = p; i + 1 < static_cast<int>(grid.size()); ++i) {
     const double hi = grid[static_cast<std::size_t>(i)];
     const double lo = grid[static_cast<std::size_t>(i + 1)];
     if (lo < half) {
@@ -88,7 +89,8 @@ double FoilDetectorStage::AnalyticTotal(double meanEnergy, double width, bool di
 
 AbsorberSpread FoilDetectorStage::Spread(double meanEnergy, double width, double shape) {
   AbsorberSpread out;
-  grid_.fill(0.0);
+  const int lastChannel = std::clamp(settings_.channels, 1, kMaxSpectrumChannels);
+  grid_.assign(static_cast<std::size_t>(AbsorberGridSize(lastChannel)), 0.0);
   if (foil_.empty()) return out;
   const double h = settings_.detkevch;
   const double top = table_.row(kAbsorberRows).entryEnergy;
@@ -120,14 +122,14 @@ AbsorberSpread FoilDetectorStage::Spread(double meanEnergy, double width, double
     const double centre = (exitEnergy - settings_.dete0) / h;  // channel position
     if (!(sigma > 1e-10)) {
       const long c = std::lround(centre);
-      if (c >= kAbsorberGridLow && c <= kAbsorberGridHigh) {
+      if (c >= kAbsorberGridLow && c <= lastChannel) {
         grid_[static_cast<std::size_t>(c - kAbsorberGridLow)] += weight;
       }
       continue;
     }
     const double reach = kGaussianReach * sigma / h;
     const long first = std::max<long>(kAbsorberGridLow, std::lround(centre - reach));
-    const long last = std::min<long>(kAbsorberGridHigh, std::lround(centre + reach));
+    const long last = std::min<long>(lastChannel, std::lround(centre + reach));
     for (long c = first; c <= last; ++c) {
       const double channel = static_cast<double>(c);
       grid_[static_cast<std::size_t>(c - kAbsorberGridLow)] +=
@@ -138,7 +140,7 @@ AbsorberSpread FoilDetectorStage::Spread(double meanEnergy, double width, double
   const HalfMaximum hm = FindHalfMaximum(grid_);
   if (!hm.found) {
     const AbsorberPassage pass = InterpolateAbsorber(table_, meanEnergy);
-    if (pass.stopped || (pass.exitEnergy - settings_.dete0) / h < kAbsorberGridHigh) {
+    if (pass.stopped || (pass.exitEnergy - settings_.dete0) / h < lastChannel) {
       // Nothing got through, or everything lies below the first channels: not resolved.
       out.halfWidthIndex = kAbsorberGridLow;
       out.total = kUnresolvedTotal;
@@ -147,7 +149,7 @@ AbsorberSpread FoilDetectorStage::Spread(double meanEnergy, double width, double
   }
   if (!hm.found || !hm.upperFound) {
     // The distribution, or its upper half, lies beyond the last channel.
-    grid_.fill(0.0);
+    std::fill(grid_.begin(), grid_.end(), 0.0);
     out.total = AnalyticTotal(meanEnergy, width, false);
     return out;
   }

@@ -5,9 +5,10 @@
 // total spread at the detector.
 #pragma once
 
-#include <array>
+#include <vector>
 
 #include "engine/contributions.hpp"
+#include "engine/run_results.hpp"
 #include "io/layer_structure.hpp"
 #include "physics/absorber.hpp"
 #include "physics/stopping.hpp"
@@ -16,11 +17,12 @@ namespace dodavev {
 
 struct RunState;
 
-// Channels of the work grid: -50 .. 600.
+// Channels of the work grid: -50 up to the detector's last channel, index = channel + 50.
 inline constexpr int kAbsorberGridLow = -50;
-inline constexpr int kAbsorberGridHigh = 600;
-inline constexpr int kAbsorberGridSize = kAbsorberGridHigh - kAbsorberGridLow + 1;
-using AbsorberGrid = std::array<double, kAbsorberGridSize>;
+inline constexpr int AbsorberGridSize(int channels) {
+  return channels - kAbsorberGridLow + 1;
+}
+using AbsorberGrid = std::vector<double>;
 
 struct AbsorberSpreadSettings {
   double detkevch = 7.03;  // keV per channel
@@ -29,6 +31,7 @@ struct AbsorberSpreadSettings {
   double thr = 0.0;        // keV, threshold energy
   bool detectorOn = true;  // detector resolution included
   DetectorResolutionCoefficients detector;
+  int channels = kDefaultSpectrumChannels;  // the detector's channels, 1..16384
 };
 
 // Position (channel, fractional) where `grid` crosses half its maximum below and above the
@@ -58,8 +61,9 @@ class FoilDetectorStage final : public AbsorberStage {
 
   AbsorberSpread Spread(double meanEnergy, double width, double shape) override;
 
-  // Distribution of the last spread on channels -50..600 (index = channel + 50), each
-  // channel the probability of detection there; empty when the last spread was analytic.
+  // Distribution of the last spread on channels -50 to the last (index = channel + 50),
+  // each channel the probability of detection there; zeros when the last spread was
+  // analytic.
   const AbsorberGrid& grid() const { return grid_; }
 
  private:
@@ -73,7 +77,7 @@ class FoilDetectorStage final : public AbsorberStage {
   StoppingModel model_;  // by value: callers may pass a temporary
   AbsorberSpreadSettings settings_;
   RunState& run_;
-  AbsorberGrid grid_{};
+  AbsorberGrid grid_;
 };
 
 }  // namespace dodavev

@@ -11,6 +11,7 @@
 #include "app/registry_entries.hpp"
 #include "app/session.hpp"
 #include "io/number_parse.hpp"
+#include "io/r33_file.hpp"
 #include "io/text_file.hpp"
 #include "physics/element_io.hpp"
 
@@ -75,6 +76,34 @@ std::string_view NextWord(std::string_view line, std::size_t& pos) {
 
 std::string LineProblem(const char* what, int line) {
   return std::string(what) + " in line " + std::to_string(line);
+}
+
+// The running integral and the bounds of a table whose points are read.
+int FinishTable(CrossSectionDataSet& set, std::string& problem) {
+  if (set.energy.size() < 2) {
+    problem = "fewer than two points";
+    return kInvalidNumericFormat;
+  }
+  set.integral.assign(set.energy.size(), 0.0);
+  for (std::size_t i = 1; i < set.energy.size(); ++i) {
+    set.integral[i] = set.integral[i - 1] +
+                      (set.energy[i] - set.energy[i - 1]) * (set.sigma[i] + set.sigma[i - 1]) / 2.0;
+  }
+  set.lowestEnergy = set.energy.front();
+  set.highestEnergy = set.energy.back();
+  return 0;
+}
+
+// A file in the R33 exchange format: its points in keV and mbarn/sr, or nothing.
+int ReadR33Table(std::string_view text, CrossSectionDataSet& set, std::string& problem) {
+  R33Read read = ParseR33Text(text);
+  if (!read.ok) {
+    problem = read.error;
+    return kInvalidNumericFormat;
+  }
+  set.energy = std::move(read.energy);
+  set.sigma = std::move(read.sigma);
+  return FinishTable(set, problem);
 }
 
 }  // namespace
@@ -215,6 +244,7 @@ int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::
   set.integral.clear();
   set.lowestEnergy = set.highestEnergy = 0.0;
   problem.clear();
+  if (LooksLikeR33(text)) return ReadR33Table(text, set, problem);
   int lineNumber = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -257,18 +287,7 @@ int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::
     set.energy.push_back(*e);
     set.sigma.push_back(*s);
   }
-  if (set.energy.size() < 2) {
-    problem = "fewer than two points";
-    return kInvalidNumericFormat;
-  }
-  set.integral.assign(set.energy.size(), 0.0);
-  for (std::size_t i = 1; i < set.energy.size(); ++i) {
-    set.integral[i] = set.integral[i - 1] +
-                      (set.energy[i] - set.energy[i - 1]) * (set.sigma[i] + set.sigma[i - 1]) / 2.0;
-  }
-  set.lowestEnergy = set.energy.front();
-  set.highestEnergy = set.energy.back();
-  return 0;
+  return FinishTable(set, problem);
 }
 
 int ReadCrossSectionFile(const std::filesystem::path& path, CrossSectionDataSet& set,

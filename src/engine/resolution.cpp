@@ -122,7 +122,7 @@ class Walk {
         kinematics_(reaction_.Function()),
         stage_(run.absorberTable, session.absorber, context_.emitted, model_,
                AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr, p_.CheckDet,
-                                      DetectorOf(p_)},
+                                      DetectorOf(p_), p_.channels},
                run) {}
 
   const PathContext& context() const { return context_; }

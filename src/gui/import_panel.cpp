@@ -1,5 +1,7 @@
 #include "gui/import_panel.hpp"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -155,6 +157,23 @@ ImportPanel ImportPanelDialog::Inputs() const {
 
 void ImportPanelDialog::SetFileName(const QString& name) {
   findChild<QLineEdit*>(QStringLiteral("Edit1_filename"))->setText(name);
+}
+
+void ImportPanelDialog::SetNumbers(const ImportPanel& panel) {
+  const std::pair<const char*, const std::string*> inputs[] = {
+      {"Edit1_Z", &panel.Edit1_Z},
+      {"Edit1_M", &panel.Edit1_M},
+      {"Edit1_Ztarget", &panel.Edit1_Ztarget},
+      {"Edit1_Mtarget", &panel.Edit1_Mtarget},
+      {"Edit1_scatt_angl", &panel.Edit1_scatt_angl},
+      {"Edit1_Zreactionproduct", &panel.Edit1_Zreactionproduct},
+      {"Edit1_Mreactionproduct", &panel.Edit1_Mreactionproduct},
+      {"Edit1_Nucllevel", &panel.Edit1_Nucllevel},
+  };
+  for (const auto& [name, text] : inputs) {
+    if (auto* edit = findChild<QLineEdit*>(QString::fromLatin1(name)))
+      edit->setText(QString::fromStdString(*text));
+  }
 }
 
 }  // namespace dodavev

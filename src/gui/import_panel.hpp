@@ -26,6 +26,8 @@ class ImportPanelDialog final : public QDialog {
 
   ImportPanel Inputs() const;
   void SetFileName(const QString& name);
+  // Shows the numbers of `panel` (not its file name or check mark) in the inputs.
+  void SetNumbers(const ImportPanel& panel);
 
  Q_SIGNALS:
   void browseRequested();  // "browse"

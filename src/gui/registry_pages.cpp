@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/import_from_file.hpp"
 #include "app/session.hpp"
 #include "gui/file_chooser.hpp"
 #include "gui/form_helpers.hpp"
@@ -320,8 +321,12 @@ void RegistryPages::Button17Click() {
   if (chooser_ == nullptr) return;
   const char* filter =
       importPanel_->list() == RegistryList::kStopping ? kStoppingFilter : kCrossSectionFilter;
-  if (std::optional<FileChoice> choice = chooser_->Open(importPanel_, filter, "*.dat"))
+  if (std::optional<FileChoice> choice = chooser_->Open(importPanel_, filter, "*.dat")) {
     importPanel_->SetFileName(PathToQt(choice->path));
+    // An R33 file or an SR module table says what it holds.
+    ImportPanel inputs = importPanel_->Inputs();
+    if (FillImportPanelFromFile(importPanel_->list(), inputs)) importPanel_->SetNumbers(inputs);
+  }
 }
 
 bool RegistryPages::eventFilter(QObject* watched, QEvent* event) {

@@ -15,6 +15,7 @@
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
 #include "physics/element_io.hpp"
+#include "physics/sr_module_table.hpp"
 #include "physics/stopping.hpp"
 
 namespace dodavev {
@@ -167,6 +168,11 @@ std::optional<SrimEntry> ParseSrimEntry(std::string_view text) {
   SrimEntry entry;
   entry.symbol = std::string(text.substr(symbolAt, 2));
   entry.path = std::string(text.substr(pathAt));
+  if (symbolAt >= 6 && text.substr(symbolAt - 4, 4) == " in ") {
+    entry.targetSymbol = entry.symbol;
+    symbolAt -= 6;
+    entry.symbol = std::string(text.substr(symbolAt, 2));
+  }
   if (const std::optional<std::int32_t> mass = ParseInteger(text.substr(0, symbolAt))) {
     entry.massNumber = *mass;
   }
@@ -237,6 +243,11 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
     std::string content;
     if (const int status = ReadFileHead(parsed->path, content); status != 0) {
       messages.Show(IoErrorText(status, parsed->path));
+      continue;
+    }
+    if (LooksLikeSrModule(content)) {
+      // An unknown ion has been reported by FindElement.
+      if (ionZ != 0) AddSrModuleTable(*parsed, ionZ, content, elements, out, messages);
       continue;
     }
     const SrimFileRows file = ReadSrimRows(content);

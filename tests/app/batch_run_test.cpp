@@ -200,3 +200,26 @@ TEST(BatchPaths, ArgumentFoundInTheCurrentDirectoryElseInTheProgramDirectory) {
 
 }  // namespace
 }  // namespace dodavev
+
+namespace dodavev {
+namespace {
+
+TEST_F(BatchRun, SpectrumOf2048ChannelsBesideAMeasuredOne) {
+  std::string measured;
+  for (int c = 1; c <= 2048; ++c)
+    measured += std::to_string(c % 7) + "\r\n";
+  WriteFile(dir_ / "measured.txt", measured);
+  ParameterInputs in;
+  in.Edit1_channels = "2048";
+  in.MeasuredSpectrumFile = (dir_ / "measured.txt").string();
+  WriteParameterFile(dir_ / "run.par", in);
+  RunBatchRecords(session(), Record("", "spectrum simulation", "wide.res"));
+  EXPECT_EQ(session().MeasuredSpectrum.channels(), 2048);
+  EXPECT_DOUBLE_EQ(session().MeasuredSpectrum[2048], 2048 % 7);
+  EXPECT_EQ(session().results.SimulatedSpectrum.channels(), 2048);
+  const std::string spectrum = ReadFile(dir_ / "wide.dat");
+  EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 2048);
+}
+
+}  // namespace
+}  // namespace dodavev

@@ -12,7 +12,7 @@ namespace dodavev {
 namespace {
 
 TEST(AbsorberHalfMaximum, CrossingsOfATriangleByLinearInterpolation) {
-  AbsorberGrid grid{};
+  AbsorberGrid grid(AbsorberGridSize(600), 0.0);
   // Channels 100..104 (indices 150..154) hold 0, 2, 4, 2, 0: maximum 4 at channel 102, half
   // maximum 2 reached exactly at channels 101 and 103.
   grid[151] = 2.0;
@@ -28,13 +28,14 @@ TEST(AbsorberHalfMaximum, CrossingsOfATriangleByLinearInterpolation) {
 }
 
 TEST(AbsorberHalfMaximum, DistributionRunningOffTheGridHasNoUpperCrossing) {
-  AbsorberGrid grid{};
-  grid[kAbsorberGridSize - 1] = 5.0;
-  grid[kAbsorberGridSize - 2] = 4.0;
+  AbsorberGrid grid(AbsorberGridSize(600), 0.0);
+  grid[grid.size() - 1] = 5.0;
+  grid[grid.size() - 2] = 4.0;
   const HalfMaximum h = FindHalfMaximum(grid);
   EXPECT_TRUE(h.found);
   EXPECT_TRUE(h.lowerFound);
   EXPECT_FALSE(h.upperFound);
+  EXPECT_FALSE(FindHalfMaximum(AbsorberGrid(AbsorberGridSize(600), 0.0)).found);
   EXPECT_FALSE(FindHalfMaximum(AbsorberGrid{}).found);
 }
 
@@ -108,6 +109,27 @@ TEST_F(FoilDetectorSide, DistributionBeyondTheLastChannelIsTakenAnalytically) {
   EXPECT_GT(s.halfWidthIndex, 1.0);
   EXPECT_GT(s.total, 16.0);
   EXPECT_LT(s.total, 100.0);
+}
+
+TEST_F(FoilDetectorSide, GridReachesTheLastChannelOfTheDetector) {
+  // The same distribution near channel 2700 as above, on a detector of 4096 channels: it
+  // lies on the grid, whose half maximum gives the independent Gaussian sum of the test
+  // above (2 %) at the channel of the lower half maximum.
+  settings_.dete0 = -2000.0;
+  settings_.channels = 4096;
+  FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
+  const double mean = 1000.0;
+  const double width = 20.0;
+  const AbsorberSpread s = stage.Spread(mean, width, 100.0);
+  EXPECT_EQ(stage.grid().size(), static_cast<std::size_t>(4096 + 51));
+  const AbsorberPassage pass = InterpolateAbsorber(table_, mean);
+  const StoppingModel m = model();
+  const double sEntry = LayerStopping(foil_.layers.front(), 1, 1.0, mean, m);
+  const double sExit = LayerStopping(foil_.layers.front(), 1, 1.0, pass.exitEnergy, m);
+  const double expected =
+      std::sqrt(std::pow(width * sExit / sEntry, 2) + std::pow(2.35 * pass.sigma, 2) + 256.0);
+  EXPECT_NEAR(s.total, expected, 0.02 * expected);
+  EXPECT_NEAR(s.halfWidthIndex, pass.exitEnergy + 2000.0 - s.total / 2.0, 0.02 * expected);
 }
 
 TEST_F(FoilDetectorSide, ParticlesStoppedInTheFoilNeverReachTheDetector) {
