@@ -13,6 +13,7 @@
 #include "io/number_parse.hpp"
 #include "io/r33_file.hpp"
 #include "io/text_file.hpp"
+#include "physics/data_range_notes.hpp"
 #include "physics/element_io.hpp"
 
 namespace dodavev {
@@ -104,6 +105,88 @@ int ReadR33Table(std::string_view text, CrossSectionDataSet& set, std::string& p
   set.energy = std::move(read.energy);
   set.sigma = std::move(read.sigma);
   return FinishTable(set, problem);
+}
+
+// What a reaction takes where its tables give no value.
+struct Substitute {
+  bool constant = false;  // the NRA constant, else Rutherford
+  double mbarn = 0.0;     // the constant, mbarn/sr
+  std::string Text() const {
+    if (!constant) return "the Rutherford cross section";
+    std::string text = "the constant " + NoteNumber(mbarn) + " mbarn/sr";
+    if (mbarn == 0.0) text += " (no reaction outside the table)";
+    return text;
+  }
+};
+
+std::string FileName(const CrossSectionDataSet& set) {
+  if (!set.file.empty()) return set.file.string();
+  if (!set.description.empty()) return set.description;
+  return "(without name)";
+}
+
+// "4He", the particle of a key with its mass number.
+std::string Particle(const DataRangeNotes& notes, int z, double mass) {
+  return NoteNumber(std::nearbyint(mass)) + notes.ElementName(z);
+}
+
+// Why the tables of `list` gave no value for `key` at `eKeV`, noted once per file and side.
+void NoteNoValue(const CrossSectionList& list, const CrossSectionKey& key, double eKeV,
+                 const Substitute& substitute, DataRangeNotes& notes) {
+  const CrossSectionDataSet* match = nullptr;
+  for (const CrossSectionDataSet& set : list) {
+    if (KeyMatches(set.key, key)) match = &set;
+  }
+  if (match == nullptr || match->energy.size() < 2) {
+    DataRangeNotes::Key note;
+    note.source = &list;
+    note.kind = kNoteNoTable;
+    note.detail = {static_cast<double>(key.incidentZ),
+                   key.incidentMass,
+                   static_cast<double>(key.targetZ),
+                   key.targetMass,
+                   static_cast<double>(key.productZ),
+                   key.productMass,
+                   key.angle,
+                   static_cast<double>(key.level)};
+    if (notes.Has(note)) return;
+    notes.Add(note, "no cross section file for " +
+                        Particle(notes, key.incidentZ, key.incidentMass) + " on " +
+                        Particle(notes, key.targetZ, key.targetMass) + " (emitted " +
+                        Particle(notes, key.productZ, key.productMass) + ") at " +
+                        NoteNumber(key.angle) + " deg, level " + std::to_string(key.level) + "; " +
+                        substitute.Text() + " was used");
+    return;
+  }
+  const CrossSectionDataSet& set = *match;
+  if (eKeV < set.lowestEnergy || eKeV > set.highestEnergy) {
+    DataRangeNotes::Key note;
+    note.source = &set;
+    note.kind = eKeV < set.lowestEnergy ? kNoteOutsideBelow : kNoteOutsideAbove;
+    if (notes.Has(note)) return;
+    notes.OutsideTable(
+        &set, "cross section file", FileName(set), set.lowestEnergy, set.highestEnergy,
+        eKeV < set.lowestEnergy ? TableSide::kBelow : TableSide::kAbove, substitute.Text());
+    return;
+  }
+  DataRangeNotes::Key note;
+  note.source = &set;
+  note.kind = kNoteZeroInTable;
+  if (notes.Has(note)) return;
+  notes.Add(note, "cross section file " + FileName(set) +
+                      " gives 0 mbarn/sr at some energies of its range " +
+                      NoteNumber(set.lowestEnergy) + " to " + NoteNumber(set.highestEnergy) +
+                      " keV; there " + substitute.Text() + " was used");
+}
+
+// The tabulated cross section (barn/sr), or `fallback` where the tables give none.
+double TabulatedOr(const CrossSectionList& list, const CrossSectionKey& key, double eKeV,
+                   double windowKeV, double fallback, const Substitute& substitute,
+                   DataRangeNotes* notes) {
+  const double mb = LookUpCrossSection(list, key, eKeV, windowKeV);
+  if (mb > 0.0) return mb / 1000.0;
+  if (notes != nullptr) NoteNoValue(list, key, eKeV, substitute, *notes);
+  return fallback;
 }
 
 }  // namespace
@@ -443,7 +526,7 @@ CrossSectionRequest RequestFromSession(const Session& session, double theta) {
 }
 
 double CrossSectionAt(const CrossSectionRequest& r, const CrossSectionChoices& choices,
-                      const CrossSectionData& data, double eMeV) {
+                      const CrossSectionData& data, double eMeV, DataRangeNotes* notes) {
   if (!(eMeV > kEnergyFloorMeV)) return 0.0;
   const double thetaDeg = r.theta * kRadToDeg;
   const CrossSectionKey key{r.z1, r.m1, r.targetZ, r.targetMass, r.z2, r.m2, thetaDeg, r.level};
@@ -454,8 +537,7 @@ double CrossSectionAt(const CrossSectionRequest& r, const CrossSectionChoices& c
       const double rutherford = RutherfordCrossSection(r.kind, r.z1, r.targetZ, r.targetMass, r.m1,
                                                        eMeV, r.theta, choices.screening);
       if (!choices.elasticFromFiles) return rutherford;
-      const double mb = LookUpCrossSection(data.elastic, key, eKeV, r.windowKeV);
-      return mb > 0.0 ? mb / 1000.0 : rutherford;
+      return TabulatedOr(data.elastic, key, eKeV, r.windowKeV, rutherford, Substitute{}, notes);
     }
     case ReactionKind::kErd: {
       const double rutherford =
@@ -480,14 +562,13 @@ double CrossSectionAt(const CrossSectionRequest& r, const CrossSectionChoices& c
           if (choices.deuteronFit == HeErdFit::kQuillet) return QuilletDeuteron(eMeV, thetaDeg);
         }
       }
-      const double mb = LookUpCrossSection(data.erd, key, eKeV, r.windowKeV);
-      return mb > 0.0 ? mb / 1000.0 : rutherford;
+      return TabulatedOr(data.erd, key, eKeV, r.windowKeV, rutherford, Substitute{}, notes);
     }
     case ReactionKind::kNra: {
       const double constant = choices.nraConstant / 1000.0;
       if (!choices.nraFromFiles) return constant;
-      const double mb = LookUpCrossSection(data.nra, key, eKeV, r.windowKeV);
-      return mb > 0.0 ? mb / 1000.0 : constant;
+      return TabulatedOr(data.nra, key, eKeV, r.windowKeV, constant,
+                         Substitute{true, choices.nraConstant}, notes);
     }
     case ReactionKind::kNotUsable:
       break;
@@ -496,20 +577,22 @@ double CrossSectionAt(const CrossSectionRequest& r, const CrossSectionChoices& c
 }
 
 double IntervalCrossSection(const CrossSectionRequest& request, const CrossSectionChoices& choices,
-                            const CrossSectionData& data, double eaKeV, double ebKeV) {
+                            const CrossSectionData& data, double eaKeV, double ebKeV,
+                            DataRangeNotes* notes) {
   const double lo = std::min(eaKeV, ebKeV);
   const double hi = std::max(eaKeV, ebKeV);
-  const double sigmaLo = CrossSectionAt(request, choices, data, lo / 1000.0);
-  const double sigmaHi = CrossSectionAt(request, choices, data, hi / 1000.0);
+  const double sigmaLo = CrossSectionAt(request, choices, data, lo / 1000.0, notes);
+  const double sigmaHi = CrossSectionAt(request, choices, data, hi / 1000.0, notes);
   return (hi - lo) * (sigmaLo + sigmaHi) / 2.0;
 }
 
 std::string CrossSectionListing(const CrossSectionRequest& request,
-                                const CrossSectionChoices& choices, const CrossSectionData& data) {
+                                const CrossSectionChoices& choices, const CrossSectionData& data,
+                                DataRangeNotes* notes) {
   std::string out;
   for (int i = 0; i < 150; ++i) {
     const double e = 3410.0 + 10.0 * i;
-    const double mean = IntervalCrossSection(request, choices, data, e, e + 5.0) / 5.0;
+    const double mean = IntervalCrossSection(request, choices, data, e, e + 5.0, notes) / 5.0;
     char line[128];
     std::snprintf(line, sizeof line, "%.1f   %.1f\r\n", e, mean * 1000.0);
     out += line;
@@ -519,9 +602,11 @@ std::string CrossSectionListing(const CrossSectionRequest& request,
 
 void CrossSectionTestListing(Session& session) {
   const double theta = session.params.th * (std::numbers::pi / 180.0);
+  DataRangeNotes notes(&session.elements);
   session.OutputLog =
       CrossSectionListing(RequestFromSession(session, theta), ChoicesFromParameters(session.params),
-                          session.crossSections);
+                          session.crossSections, &notes);
+  notes.Show(session.messages);
 }
 
 }  // namespace dodavev

@@ -20,6 +20,7 @@ namespace dodavev {
 struct Session;
 struct ParameterSet;
 class ElementTable;
+class DataRangeNotes;
 
 // e^2 squared in barn MeV^2: (1.43996448 MeV fm)^2 = 0.0207350 (CODATA 2018 e^2/(4 pi eps0)).
 inline constexpr double kRutherfordConstant = 0.0207350;
@@ -164,23 +165,34 @@ struct CrossSectionRequest {
 CrossSectionRequest RequestFromSession(const Session& session, double theta);
 
 // Cross section (barn/sr) at incident energy `eMeV`, by kind and choices; 0 at or below
-// 2e-10 MeV and for kinds without a cross section.
+// 2e-10 MeV and for kinds without a cross section. Where tabulated data are chosen but no
+// table gives a value (no file for the reaction, an energy outside the file's range, a
+// zero in the table), the fallback is used and, with `notes`, noted once per file and side:
+//   "cross section file <file> covers <low> to <high> keV; below <low> keV the Rutherford
+//    cross section was used" (or "above <high> keV", or "the constant <c> mbarn/sr", with
+//    " (no reaction outside the table)" for a constant of 0),
+//   "cross section file <file> gives 0 mbarn/sr at some energies of its range <low> to
+//    <high> keV; there <substitute> was used",
+//   "no cross section file for <ion> on <target> (emitted <particle>) at <angle> deg, level
+//    <level>; <substitute> was used".
 double CrossSectionAt(const CrossSectionRequest& request, const CrossSectionChoices& choices,
-                      const CrossSectionData& data, double eMeV);
+                      const CrossSectionData& data, double eMeV, DataRangeNotes* notes = nullptr);
 
 // Integral of the cross section over the incident energies between `eaKeV` and `ebKeV`
 // (either order) by one trapezoid: (E_hi - E_lo) * (sigma(E_lo) + sigma(E_hi)) / 2, in
 // barn/sr * keV. Divided by the interval it is the mean cross section in barn/sr.
 double IntervalCrossSection(const CrossSectionRequest& request, const CrossSectionChoices& choices,
-                            const CrossSectionData& data, double eaKeV, double ebKeV);
+                            const CrossSectionData& data, double eaKeV, double ebKeV,
+                            DataRangeNotes* notes = nullptr);
 
 // Listing of the mean cross section over [E, E + 5 keV] for E = 3410, 3420, ..., 4900 keV:
 // one line per energy, "E   sigma" with sigma in mbarn/sr, CR LF line ends.
 std::string CrossSectionListing(const CrossSectionRequest& request,
-                                const CrossSectionChoices& choices, const CrossSectionData& data);
+                                const CrossSectionChoices& choices, const CrossSectionData& data,
+                                DataRangeNotes* notes = nullptr);
 
 // The "test" button of the output panel: the listing for the session's reaction at `th`
-// (degrees in the inputs) replaces the report text.
+// (degrees in the inputs) replaces the report text; what the files did not cover is said.
 void CrossSectionTestListing(Session& session);
 
 }  // namespace dodavev

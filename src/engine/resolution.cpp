@@ -24,6 +24,13 @@ constexpr int kMaxSteps = kResolutionRows;
 // Effective stopping [keV/nm] below which a step has no depth scale.
 constexpr double kNoStopping = 1e-12;
 
+// The session's stopping model, noting in `notes` what the stopping tables did not cover.
+StoppingModel NotingStoppingModel(const Session& session, DataRangeNotes& notes) {
+  StoppingModel model = StoppingModelOf(session);
+  model.notes = &notes;
+  return model;
+}
+
 ContributionOptions ContributionOptionsOf(const ParameterSet& p) {
   return ContributionOptions{p.CheckBeam,      p.CheckGeo,        p.CheckDoppler, p.CheckDet,
                              p.CheckKinematic, p.CheckKinematic2, p.CheckMS_max};
@@ -106,7 +113,7 @@ class Walk {
         request_(request),
         run_(run),
         results_(results),
-        model_(StoppingModelOf(session)),
+        model_(NotingStoppingModel(session, run.dataNotes)),
         context_{session.sample,
                  session.absorber,
                  model_,
@@ -350,6 +357,14 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   }
   if (session.sample.empty()) return RunOutcome::kInvalidInput;  // "OK" said so already
 
+  // From here on the tables are read: what they did not cover is said at the end.
+  run.dataNotes = DataRangeNotes(&session.elements);
+  auto told = [&](RunOutcome outcome) {
+    if (request.hooks != nullptr && request.hooks->DataNotes() != nullptr)
+      run.dataNotes.Merge(*request.hooks->DataNotes());
+    run.dataNotes.Show(messages);
+    return outcome;
+  };
   Walk walk(session, request, run, results);
   if (!session.absorber.empty()) {
     const FoilSettings foil{p.x, p.ho, walk.context().options};
@@ -362,12 +377,12 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   run.absorberStoppingExit = 1.0;
 
   // No emitted particle reaches the detector at this angle.
-  if (run.kinematicFactor < kZero) return RunOutcome::kKinematicGate;
+  if (run.kinematicFactor < kZero) return told(RunOutcome::kKinematicGate);
 
   run.nominalStep = p.x;
   if (!StartWalk(session.sample, session.elements, run)) {
     messages.Show("the sample has no thickness");
-    return RunOutcome::kInvalidInput;
+    return told(RunOutcome::kInvalidInput);
   }
   run.in.energy = run.e0;
   run.thresholdCounter = 0;
@@ -459,7 +474,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
     const std::string note = MsTablesMissingMessage(session.tables);
     if (!note.empty()) messages.Show(note);
   }
-  return RunOutcome::kWalked;
+  return told(RunOutcome::kWalked);
 }
 
 }  // namespace dodavev

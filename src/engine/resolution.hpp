@@ -14,6 +14,7 @@
 
 namespace dodavev {
 
+class DataRangeNotes;
 class MessageSink;
 struct Session;
 
@@ -43,6 +44,9 @@ class RunHooks {
   virtual void CorrectAbsorberSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}
   // After the walk of an excitation curve ('R').
   virtual void PostProcessResonance(const RunState& /*run*/, RunResults& /*results*/) {}
+  // What the stages noted of data files that did not cover their energies (none: nothing);
+  // the run tells it with its own notes at its end.
+  virtual const DataRangeNotes* DataNotes() const { return nullptr; }
 };
 
 // Smallest iteration step [micron] a walk accepts (0.01 nm, a small fraction of an atomic
@@ -67,7 +71,8 @@ enum class RunOutcome {
 
 // One run of the depth walk for the request. `results` is cleared first and filled with the
 // two reports, the resolution table and its row count; `run` holds the state at the end.
-// Messages (bad inputs, missing tables) go to `messages`.
+// Messages (bad inputs, missing tables, data files that did not cover an energy, once per
+// file and side) go to `messages`.
 RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
                          RunResults& results, MessageSink& messages);
 

@@ -10,6 +10,7 @@
 
 #include "engine/reaction_identification.hpp"
 #include "physics/absorber.hpp"
+#include "physics/data_range_notes.hpp"
 #include "physics/multiple_scattering.hpp"
 
 namespace dodavev {
@@ -111,6 +112,9 @@ struct RunState {
   AbsorberTable absorberTable;     // for the emitted particle, built by the set-up
   std::string StoppingSourceNote;  // stopping source of the last component evaluated
   bool msTablesMissing = false;    // a multiple-scattering step found its tables missing
+  // Data files that did not cover an energy, an ion or the reaction in this run; the run
+  // tells the user at its end.
+  DataRangeNotes dataNotes;
 
   // ---- The depth walk's own state -------------------------------------------------------
   EngineGeometry engine;

@@ -170,7 +170,9 @@ void RegistryPages::BuildCrossSectionPage() {
        "For missing data the Rutherford cross section will be used.", "SpeedButton_ERDimport",
        "SpeedButton_ERDremove"},
       {RegistryList::kReaction, "NRA", "RadioButton_NRAConstans", "Constant",
-       "RadioButton_NRA_Files", "From Files", "For missing data the constans will be used.",
+       "RadioButton_NRA_Files", "From Files",
+       "For missing data the constans will be used; a constant of 0 gives no reaction outside "
+       "the table.",
        "SpeedButton_NRAimport", "SpeedButton_NRAremove"},
   };
   int index = 0;

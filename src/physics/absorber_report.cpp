@@ -6,6 +6,7 @@
 #include "app/calculations.hpp"
 #include "app/messages.hpp"
 #include "app/session.hpp"
+#include "physics/data_range_notes.hpp"
 #include "physics/path.hpp"
 
 namespace dodavev {
@@ -171,8 +172,11 @@ void energy_lossClick(Session& session) {
   inputs.x = p.x;
   inputs.xCorr = p.x_corr;
   inputs.options = TransportOptionsOf(session);
-  EnergyLossOutcome outcome =
-      EnergyLossReport(session.absorber, inputs, StoppingModelOf(session), session.messages);
+  DataRangeNotes notes(&session.elements);
+  StoppingModel model = StoppingModelOf(session);
+  model.notes = &notes;
+  EnergyLossOutcome outcome = EnergyLossReport(session.absorber, inputs, model, session.messages);
+  notes.Show(session.messages);
   if (!outcome.ran) return;
   session.energyLossTable = std::move(outcome.table);
   session.results.RowCount = outcome.RowCount;
@@ -185,8 +189,12 @@ void schalareffect1Click(Session& session) {
   const ParameterSet& p = session.params;
   const Ion emitted{p.z2, p.m2, static_cast<double>(p.chargestate_out)};
   const FoilSettings settings{p.x, p.ho, TransportOptionsOf(session)};
-  TschalarOutcome outcome = TschalarReport(session.absorber, emitted, settings,
-                                           StoppingModelOf(session), session.messages);
+  DataRangeNotes notes(&session.elements);
+  StoppingModel model = StoppingModelOf(session);
+  model.notes = &notes;
+  TschalarOutcome outcome =
+      TschalarReport(session.absorber, emitted, settings, model, session.messages);
+  notes.Show(session.messages);
   if (!outcome.ran) return;
   session.results.table = outcome.table;
   session.results.RowCount = outcome.RowCount;

@@ -119,13 +119,15 @@ bool SrimTableSet::empty() const {
   return std::all_of(byTarget.begin(), byTarget.end(), [](const auto& l) { return l.empty(); });
 }
 
+double SrimTableEnergy(int z1, double m1, double e, const ElementTable& elements) {
+  // Same velocity as the table's ion of natural mass.
+  if (ElementTable::ValidZ(z1) && std::fabs(m1) > 1e-10) return e * elements[z1].atomicMass / m1;
+  return e;
+}
+
 double SrimTableStopping(const SrimTable& table, int z2, int z1, double m1, double e,
                          const ElementTable& elements) {
-  // Same velocity as the table's ion of natural mass.
-  double scaled = e;
-  if (ElementTable::ValidZ(z1) && std::fabs(m1) > 1e-10) {
-    scaled = e * elements[z1].atomicMass / m1;
-  }
+  const double scaled = SrimTableEnergy(z1, m1, e, elements);
   const std::size_t count = std::min(table.values.size(), static_cast<std::size_t>(table.count));
   if (count < 2 || table.energies == nullptr || table.energies->size() < count ||
       scaled < table.eMin || scaled > table.eMax) {
@@ -288,6 +290,7 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
     common.eStep = (*energies)[1] - (*energies)[0];
     common.count = static_cast<std::int32_t>(energies->size());
     common.energies = std::move(energies);
+    common.file = parsed->path;
     for (int z = 1; z <= kElementCount; ++z) {
       SrimTable table = common;
       table.values.reserve(file.rows.size());

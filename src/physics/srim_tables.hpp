@@ -36,6 +36,7 @@ struct SrimTable {
   // Row energies (keV), shared by the 92 tables of one file; strictly increasing.
   std::shared_ptr<const std::vector<double>> energies;
   std::vector<double> values;  // eV/(1e15 atoms/cm2), values[k - 1] belongs to row k
+  std::string file;            // the file the table was read from, for the user
 };
 
 // All loaded tables, per target element in loading order.
@@ -47,6 +48,10 @@ struct SrimTableSet {
   void Clear();
   bool empty() const;
 };
+
+// The energy (keV) at which a table of ion z1's natural mass is read for ion (z1, m1) at e
+// keV: the energy of the same velocity.
+double SrimTableEnergy(int z1, double m1, double e, const ElementTable& elements);
 
 // Stopping of ion (z1, m1) at e keV in element z2 from `table`, eV/(1e15 atoms/cm2). The
 // energy is first scaled to the table ion's natural mass (same velocity); outside the

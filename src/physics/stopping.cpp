@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "physics/data_range_notes.hpp"
 #include "physics/srim_tables.hpp"
 
 namespace dodavev {
@@ -39,6 +40,26 @@ double HeliumStopping(const ElementRecord& target, double m1, double e) {
   }
   const double x = std::log(1000.0 / e);  // ln(1/E), E in MeV, not scaled by mass
   return std::exp(a[5] + a[6] * x + a[7] * x * x + a[8] * x * x * x);
+}
+
+// What the SRIM tables do not cover, noted for the run: an ion without a table in a target
+// element, or an energy beyond the ends of the ion's table (once per file and side).
+constexpr std::string_view kZblSubstitute = "the ZBL'92 stopping";
+
+void NoteMissingIon(DataRangeNotes& notes, const SrimTableSet* tables, int z2, int z1) {
+  DataRangeNotes::Key key;
+  key.source = tables;
+  key.kind = kNoteNoTable;
+  key.detail = {static_cast<double>(z1), static_cast<double>(z2)};
+  if (notes.Has(key)) return;
+  notes.Add(key, std::string(kNoteSrimNoIon) + ": no table of " + notes.ElementName(z1) + " in " +
+                     notes.ElementName(z2) + "; " + std::string(kZblSubstitute) + " was used");
+}
+
+void NoteOutsideTable(DataRangeNotes& notes, const SrimTable& table, double e) {
+  const TableSide side = e <= table.eMin ? TableSide::kBelow : TableSide::kAbove;
+  notes.OutsideTable(table.energies.get(), std::string(kNoteSrimNoEnergy) + ": table", table.file,
+                     table.eMin, table.eMax, side, kZblSubstitute);
 }
 
 // Low-energy factor of the proton fit below 25 keV/amu: the fit is evaluated at the floor
@@ -189,12 +210,20 @@ double LayerStopping(const Layer* layer, int z1, double m1, double e, const Stop
     } else if (const SrimTable* table = model.srimTables->Find(z2, z1); table == nullptr) {
       s = ElectronicStoppingZbl(z2, z1, m1, e, elements);
       source = kNoteSrimNoIon;
+      if (model.notes != nullptr) NoteMissingIon(*model.notes, model.srimTables, z2, z1);
     } else if (table->eMin < e && e < table->eMax) {
       s = SrimTableStopping(*table, z2, z1, m1, e, elements);
       source = kNoteSrim;
+      // An isotope is read at the energy of its velocity, which may lie beyond the table.
+      if (model.notes != nullptr) {
+        const double scaled = SrimTableEnergy(z1, m1, e, elements);
+        if (scaled < table->eMin || scaled > table->eMax)
+          NoteOutsideTable(*model.notes, *table, scaled);
+      }
     } else {
       s = ElectronicStoppingZbl(z2, z1, m1, e, elements);
       source = kNoteSrimNoEnergy;
+      if (model.notes != nullptr) NoteOutsideTable(*model.notes, *table, e);
     }
     if (z1 > 2 || model.nuclearForLightIons)
       s += NuclearStoppingZbl(z1, z2, e, elements[z2].atomicMass, m1);

@@ -17,6 +17,7 @@
 namespace dodavev {
 
 struct SrimTableSet;
+class DataRangeNotes;
 
 // Which source the last component of a layer took its stopping from.
 inline constexpr std::string_view kNoteZbl92 = "ZBL-92 data used ";
@@ -39,6 +40,9 @@ struct StoppingModel {
   bool useSrimTables = false;
   // ZBL nuclear stopping also for hydrogen and helium ions (always added for heavier ions).
   bool nuclearForLightIons = false;
+  // Where the run notes that a table did not cover an energy or an ion (none: not noted).
+  // A model with notes belongs to one run and one thread.
+  DataRangeNotes* notes = nullptr;
 };
 
 // x^p for the fitted power laws; a base at or below 1e-10 gives 0 (the fits are only used

@@ -243,7 +243,8 @@ ResonanceHooks::ResonanceHooks(const Session& session, double resonanceKeV, doub
       width_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV : 0.0),
       // A twentieth of the resonance width; without a width, a hundredth of a keV.
       fine_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV / 20.0 : 0.01),
-      choices_(ChoicesFromParameters(session.params)) {}
+      choices_(ChoicesFromParameters(session.params)),
+      notes_(&session.elements) {}
 
 CrossSectionIntegral& ResonanceHooks::IntegralFor(const RunState& run,
                                                   const ResonanceIsotope& isotope) {
@@ -258,8 +259,9 @@ CrossSectionIntegral& ResonanceHooks::IntegralFor(const RunState& run,
   request.windowKeV = 0.0;  // the tabulated points themselves, not a channel's mean
   const CrossSectionData* data = &session_.crossSections;
   CrossSectionChoices choices = choices_;
-  auto sigma = [request, choices, data](double eKeV) {
-    return CrossSectionAt(request, choices, *data, eKeV / 1000.0);
+  DataRangeNotes* notes = &notes_;
+  auto sigma = [request, choices, data, notes](double eKeV) {
+    return CrossSectionAt(request, choices, *data, eKeV / 1000.0, notes);
   };
   // Away from the resonance a keV resolves every cross section the program knows.
   constexpr double kCoarseKeV = 1.0;

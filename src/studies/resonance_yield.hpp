@@ -29,6 +29,7 @@
 
 #include "engine/cross_sections.hpp"
 #include "engine/resolution.hpp"
+#include "physics/data_range_notes.hpp"
 
 namespace dodavev {
 
@@ -148,7 +149,10 @@ class ResonanceHooks : public RunHooks {
  public:
   // `resonanceKeV` and `widthKeV` (the inputs `er` and `fwhm`) set the fine mesh.
   ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV);
+  ResonanceHooks(const ResonanceHooks&) = delete;  // the integrals note into its own notes
+  ResonanceHooks& operator=(const ResonanceHooks&) = delete;
   double ResonanceYield(const RunState& run, int row, const RunResults& results) override;
+  const DataRangeNotes* DataNotes() const override { return &notes_; }
   // Past the printed rows the walk goes on until the beam lies entirely below the resonance.
   bool StepsBeyondCount(const RunState& run, int row, const RunResults& results) override;
 
@@ -160,6 +164,7 @@ class ResonanceHooks : public RunHooks {
   double width_;
   double fine_;
   CrossSectionChoices choices_;
+  DataRangeNotes notes_;  // what the cross-section tables did not cover
   std::map<std::pair<int, int>, CrossSectionIntegral> integrals_;
 };
 

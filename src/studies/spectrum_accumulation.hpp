@@ -48,8 +48,9 @@ struct CrossSectionSource {
   const CrossSectionRequest* request = nullptr;
   const CrossSectionChoices* choices = nullptr;
   const CrossSectionData* data = nullptr;
+  DataRangeNotes* notes = nullptr;  // what the tables did not cover (none: not noted)
   double At(double energyKeV) const {
-    return CrossSectionAt(*request, *choices, *data, energyKeV / 1000.0);
+    return CrossSectionAt(*request, *choices, *data, energyKeV / 1000.0, notes);
   }
 };
 

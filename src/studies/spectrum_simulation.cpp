@@ -132,8 +132,11 @@ double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
 
 SpectrumRunHooks::SpectrumRunHooks(const Session& session)
     : session_(session),
+      notes_(&session.elements),
       model_(StoppingModelOf(session)),
-      choices_(ChoicesFromParameters(session.params)) {}
+      choices_(ChoicesFromParameters(session.params)) {
+  model_.notes = &notes_;
+}
 
 SpectrumRunHooks::~SpectrumRunHooks() = default;
 
@@ -217,7 +220,7 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
       foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(p, t.at(row, 39))), incident);
   const FollowOutward wayOut(run, *context_, p, sampleSide, s.transfer, s.detectedShape, foil_);
 
-  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections};
+  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections, &notes_};
   Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
   const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
   results.table.at(row, 40) = yield;

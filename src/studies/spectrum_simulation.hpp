@@ -39,14 +39,18 @@ class SpectrumRunHooks final : public RunHooks {
  public:
   explicit SpectrumRunHooks(const Session& session);
   ~SpectrumRunHooks() override;
+  SpectrumRunHooks(const SpectrumRunHooks&) = delete;  // the model points at its own notes
+  SpectrumRunHooks& operator=(const SpectrumRunHooks&) = delete;
 
   void AccumulateSpectrum(const RunState& run, int row, RunResults& results) override;
   void CorrectAbsorberSpectrum(const RunState& run, RunResults& results) override;
+  const DataRangeNotes* DataNotes() const override { return &notes_; }
 
  private:
   void Start(const RunState& run);
 
   const Session& session_;
+  DataRangeNotes notes_;  // cross sections and stopping of the accumulation and the foil
   StoppingModel model_;
   CrossSectionChoices choices_;
   CrossSectionRequest request_;

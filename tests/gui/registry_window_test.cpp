@@ -188,7 +188,8 @@ TEST_F(RegistryWindow, SecondChoicesCarryTheirHints) {
   EXPECT_EQ(FromQt(Find("RadioButton_ERD_NonRutherford")->statusTip()),
             "For missing data the Rutherford cross section will be used.");
   EXPECT_EQ(FromQt(Find("RadioButton_NRA_Files")->statusTip()),
-            "For missing data the constans will be used.");
+            "For missing data the constans will be used; a constant of 0 gives no reaction "
+            "outside the table.");
 }
 
 TEST_F(RegistryWindow, SpecialFittingsPanelOffersTheHeliumRecoilFits) {
