@@ -75,7 +75,8 @@ struct Session {
   // Loaded by "load a new spectrum" or named by the parameter file; as many channels as
   // its file has (up to 16384), of which the charts and files show the simulation's.
   Spectrum MeasuredSpectrum{};
-  std::string stoppingDataNote;  // which stopping data the last run used; "OK" empties it
+  std::string stoppingDataNote;      // which stopping data the last run used; "OK" empties it
+  std::string stoppingSourcesShown;  // the stopping-data lines "OK" showed last
 
   // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
   // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer

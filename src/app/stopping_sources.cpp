@@ -1,6 +1,8 @@
 #include "app/stopping_sources.hpp"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/session.hpp"
 #include "io/layer_structure.hpp"
@@ -49,16 +51,24 @@ std::string StoppingSourcesLine(int ionZ, const LayerStructure& sample,
   return line;
 }
 
-void ReportStoppingSources(const Session& session) {
+void ReportStoppingSources(Session& session) {
   const ParameterSet& p = session.params;
   if (!p.RadioButton_ZBL2003) return;  // every element takes ZBL-92
   const SrimTableSet* tables = &session.srimTables;
-  session.messages.Show(
-      StoppingSourcesLine(p.z1, session.sample, session.absorber, tables, session.elements));
+  std::vector<std::string> lines{
+      StoppingSourcesLine(p.z1, session.sample, session.absorber, tables, session.elements)};
   if (p.z2 != p.z1 && ElementTable::ValidZ(p.z2)) {
-    session.messages.Show(
+    lines.push_back(
         StoppingSourcesLine(p.z2, session.sample, session.absorber, tables, session.elements));
   }
+  std::string shown;
+  for (const std::string& line : lines)
+    shown += line + "\n";
+  // Said when it changes, not at every "OK" of the same sample and tables.
+  if (shown == session.stoppingSourcesShown) return;
+  session.stoppingSourcesShown = shown;
+  for (const std::string& line : lines)
+    session.messages.Show(line);
 }
 
 }  // namespace dodavev

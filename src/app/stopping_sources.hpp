@@ -22,8 +22,9 @@ std::string StoppingSourcesLine(int ionZ, const LayerStructure& sample,
 
 // After the tables are loaded with "ZBL 2003 from files" chosen: shows the line of the
 // incident ion and (when another) of the detected particle, so the user sees where each
-// element of each layer finds its data. With "ZBL '95" every element takes ZBL-92 and
-// nothing is shown.
-void ReportStoppingSources(const Session& session);
+// element of each layer finds its data. The lines are shown again only when they change
+// (another sample, absorber, particle or table), not at every "OK". With "ZBL '95" every
+// element takes ZBL-92 and nothing is shown.
+void ReportStoppingSources(Session& session);
 
 }  // namespace dodavev

@@ -288,6 +288,7 @@ void AddSrModuleTable(const SrimEntry& entry, int entryIonZ, std::string_view co
   table.count = static_cast<std::int32_t>(energies->size());
   table.energies = std::move(energies);
   table.values = read.electronic;
+  table.file = entry.path;  // named in the notices of energies outside the table
   out.byTarget[static_cast<std::size_t>(read.targetZ)].push_back(std::move(table));
 }
 

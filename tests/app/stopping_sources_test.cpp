@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ok_action.hpp"
+#include "app/session_fixture.hpp"
 #include "io/layer_structure.hpp"
 #include "physics/srim_tables.hpp"
 #include "physics/zbl_test_elements.hpp"
@@ -54,6 +56,31 @@ TEST(StoppingSources, EveryElementOfEveryLayerNamesItsData) {
             "stopping data for HE: absorber layer 1: AL ZBL-92");
   EXPECT_EQ(StoppingSourcesLine(2, LayerStructure{}, LayerStructure{}, nullptr, elements),
             "stopping data for HE: no layers");
+}
+
+class StoppingSourcesShown : public testing::StartedSession {
+ protected:
+  int LinesShownByOk() {
+    messages().clear();
+    Button5Click(session());
+    int n = 0;
+    for (const std::string& m : messages())
+      n += m.rfind("stopping data for ", 0) == 0 ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(StoppingSourcesShown, OncePerChangeNotAtEveryOk) {
+  params().RadioButton_ZBL2003 = true;
+  params().RadioButton_ZBL92 = false;
+  params().richedit1 = "S=\nn=5e22\nsi,1\n";
+  EXPECT_EQ(LinesShownByOk(), 1);  // helium in, helium out: one particle
+  EXPECT_EQ(LinesShownByOk(), 0);  // the same sample and tables again
+  params().richedit1 = "S=\nn=5e22\nau,1\n";
+  EXPECT_EQ(LinesShownByOk(), 1);  // another sample
+  params().RadioButton_ZBL2003 = false;
+  params().RadioButton_ZBL92 = true;
+  EXPECT_EQ(LinesShownByOk(), 0);  // formulas only: nothing to say
 }
 
 }  // namespace
