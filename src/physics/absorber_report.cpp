@@ -122,8 +122,14 @@ TschalarOutcome TschalarReport(const LayerStructure& foil, const Ion& emitted,
       limitReached = true;
       break;
     }
-    ++k;
     const FoilTransport pass = AbsorberTransport(entry, foil, emitted, settings, model);
+    // A foil too thick to follow within the step bound has no exit energy to show, at this
+    // entry energy or below it (every further pass would walk to the bound again).
+    if (!pass.complete) {
+      messages.Show(kFoilTooThick);
+      break;
+    }
+    ++k;
     const double relativeLoss = (entry - pass.exitEnergy) / entry;
     table.at(k, 1) = entry;
     table.at(k, 2) = pass.exitEnergy;

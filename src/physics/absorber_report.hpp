@@ -31,6 +31,9 @@ inline constexpr std::string_view kTschalarHeader =
 
 // Smallest depth step of the "energy loss" report, micron.
 inline constexpr double kEnergyLossMinStep = 0.0001;
+// Shown when a foil needs more steps than a walk through it may take.
+inline constexpr std::string_view kFoilTooThick =
+    "the absorber foil is too thick to follow the emitted particles through it";
 // Entry energy of the first row of the "Tschalar effect" report, keV.
 inline constexpr double kTschalarStartEnergy = 60000.0;
 // Entry-energy spacing below which the "Tschalar effect" rows are not refined further, keV.
@@ -70,7 +73,8 @@ struct TschalarOutcome {
 
 // The "Tschalar effect" report for the emitted particle: entry energies from 60000 keV
 // down in quarters, refined where the relative energy loss rises by more than 0.02 from one
-// row to the next, until the particle no longer gets through.
+// row to the next, until the particle no longer gets through (or, in a foil too thick to
+// follow, the walk through it needs more than kMaxFoilSteps steps).
 TschalarOutcome TschalarReport(const LayerStructure& foil, const Ion& emitted,
                                const FoilSettings& settings, const StoppingModel& model,
                                MessageSink& messages);

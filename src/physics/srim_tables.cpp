@@ -148,23 +148,24 @@ double SrimTableStopping(const SrimTable& table, int z2, int z1, double m1, doub
 }
 
 std::optional<SrimEntry> ParseSrimEntry(std::string_view text) {
-  // Windows layout: the path starts at the drive letter before the first ":\", the symbol
-  // stands six and seven characters before the colon, the mass number before it.
+  // Mass number, a symbol starting with a letter, four blanks, the path: the layout the
+  // list writes. It comes first, so that a path which itself holds a ":\" keeps all of it.
   std::size_t symbolAt = std::string_view::npos;
   std::size_t pathAt = std::string_view::npos;
+  for (std::size_t i = 0; i + 6 < text.size(); ++i) {
+    if (IsLetter(text[i]) && text.substr(i + 2, 4) == "    ") {
+      symbolAt = i;
+      pathAt = i + 6;
+      break;
+    }
+  }
+  // Windows layout without those blanks: the path starts at the drive letter before the
+  // first ":\", the symbol stands six and seven characters before the colon, the mass
+  // number before it.
   const std::size_t colon = text.find(":\\");
-  if (colon != std::string_view::npos && colon >= 7) {
+  if (symbolAt == std::string_view::npos && colon != std::string_view::npos && colon >= 7) {
     symbolAt = colon - 7;
     pathAt = colon - 1;
-  } else {
-    // Mass number, a symbol starting with a letter, four blanks, the path.
-    for (std::size_t i = 0; i + 6 < text.size(); ++i) {
-      if (IsLetter(text[i]) && text.substr(i + 2, 4) == "    ") {
-        symbolAt = i;
-        pathAt = i + 6;
-        break;
-      }
-    }
   }
   if (symbolAt == std::string_view::npos || pathAt >= text.size()) return std::nullopt;
   SrimEntry entry;

@@ -62,8 +62,9 @@ double SrimTableStopping(const SrimTable& table, int z2, int z1, double m1, doub
 
 // One entry of the stopping-file list: the ion's mass number, its two-character symbol and
 // the file's path. The entry is written as mass number, symbol, four blanks and the path;
-// a path with a drive letter is located by its ":\". An entry of an SR module table puts
-// " in " and the target's symbol between the ion's symbol and the four blanks.
+// in an entry without those blanks, a path with a drive letter is located by its ":\". An
+// entry of an SR module table puts " in " and the target's symbol between the ion's
+// symbol and the four blanks.
 struct SrimEntry {
   std::optional<std::int32_t> massNumber;  // absent when it does not read as an integer
   std::string symbol;                      // two characters

@@ -251,5 +251,24 @@ TEST_F(Absorber, TschalarReportWithThinFoil) {
   EXPECT_LT(out.RowCount, kTschalarRowLimit);
 }
 
+// A substrate of almost no matter (5e-22 of the usual density) as foil: the particle loses
+// about 239 keV/micron * 1e-22 per micron, so no walk of kMaxFoilSteps steps crosses its
+// 2e22 micron. The report says so once and shows no row instead of rows of unfinished
+// passes (and does not walk the bound again for every lower entry energy).
+TEST_F(Absorber, TschalarReportStopsAtAFoilTooThickToFollow) {
+  LayerStructure foil;
+  foil.layers.push_back(MakeLayer(kSubstrateThickness, 5e-22, {{14, 1.0}}));
+  const FoilSettings settings{0.05, 0.0, bohrOnly};
+  ASSERT_FALSE(AbsorberTransport(60000.0, foil, helium, settings, model).complete);
+  CollectingSink sink;
+  const TschalarOutcome out = TschalarReport(foil, helium, settings, model, sink);
+  ASSERT_TRUE(out.ran);
+  EXPECT_EQ(out.RowCount, 0);
+  ASSERT_EQ(sink.messages.size(), 1U);
+  EXPECT_EQ(sink.messages[0],
+            "the absorber foil is too thick to follow the emitted particles through it");
+  EXPECT_EQ(out.report, kTschalarHeader);
+}
+
 }  // namespace
 }  // namespace dodavev

@@ -76,6 +76,21 @@ TEST(SrimEntry, FourBlankLayoutWithOneLetterSymbol) {
   EXPECT_EQ(c->path, "/data/c 12.dat");
 }
 
+TEST(SrimEntry, FourBlanksComeBeforeADriveLetter) {
+  // A path that itself holds a ":\" (a Linux file name may) stays whole.
+  const auto e = ParseSrimEntry("4HE    /s:\\:8");
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->massNumber, 4);
+  EXPECT_EQ(e->symbol, "HE");
+  EXPECT_EQ(e->path, "/s:\\:8");
+  // Without the four blanks the drive letter still locates the path.
+  const auto w = ParseSrimEntry("4HE-..-C:\\srim\\he.dat");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->massNumber, 4);
+  EXPECT_EQ(w->symbol, "HE");
+  EXPECT_EQ(w->path, "C:\\srim\\he.dat");
+}
+
 TEST(SrimEntry, UnreadableMassNumberAndMissingLayout) {
   const auto bad = ParseSrimEntry("x4HE    /data/he.dat");
   ASSERT_TRUE(bad);

@@ -1,0 +1,5 @@
+spectrum.par
+spectrum.lay
+default.lay
+energy loss
+loss

@@ -1,0 +1,5 @@
+default.par
+default.lay
+
+depth and energy resolution
+default_results

@@ -1,0 +1,5 @@
+nothere.par
+nothere.lay
+nothere.lay
+depth and energy resolution
+out

@@ -1,0 +1,5 @@
+optimization.par
+default.lay
+
+optimization
+optimization_results

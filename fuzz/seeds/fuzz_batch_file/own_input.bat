@@ -1,0 +1,5 @@
+default.par
+default.lay
+
+energy loss
+default.par

@@ -1,0 +1,5 @@
+resonance.par
+default.lay
+
+excitation curves for resonances
+resonance_results

@@ -1,0 +1,5 @@
+default.par
+default.lay
+
+Optimization
+out
