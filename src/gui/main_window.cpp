@@ -24,6 +24,7 @@
 
 #include "app/calculations.hpp"
 #include "app/parameter_actions.hpp"
+#include "app/parameter_layer_files.hpp"
 #include "app/session.hpp"
 #include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
@@ -402,12 +403,12 @@ void TDVornex::ConnectPageHandlers() {
   if (auto* sample = qobject_cast<QPlainTextEdit*>(find("richedit1")))
     connect(sample, &QPlainTextEdit::textChanged, this, [this, find] {
       if (auto* label = qobject_cast<QLabel*>(find("samplefile")))
-        label->setText(QStringLiteral("Sample : modified"));
+        label->setText(QString::fromLatin1(kSampleModifiedLabel));
     });
   if (auto* absorber = qobject_cast<QPlainTextEdit*>(find("RichEdit2")))
     connect(absorber, &QPlainTextEdit::textChanged, this, [this, find] {
       if (auto* label = qobject_cast<QLabel*>(find("Absorbensfile")))
-        label->setText(QStringLiteral("Absorbens : modified"));
+        label->setText(QString::fromLatin1(kAbsorberModifiedLabel));
     });
 }
 

@@ -104,11 +104,28 @@ TEST_F(WindowDesktop, QuitAsksOnlyWhenWorkWouldBeLost) {
   answers_.push_back(QMessageBox::Save);
   EXPECT_FALSE(window_->close());
   EXPECT_TRUE(window_->isVisible());
-  // Saved, the parameters count as saved and the window closes.
+  // Saved, the parameters count as saved and the window closes; the modified sample text
+  // was offered beside them and is saved too (the test's asker says yes).
   answers_.push_back(QMessageBox::Save);
   Choose(dir_ / "kept.par");
   EXPECT_TRUE(window_->close());
   EXPECT_TRUE(std::filesystem::exists(dir_ / "kept.par"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "kept.lay"));
+  EXPECT_TRUE(window_->UnsavedWork().isEmpty());
+}
+
+TEST_F(WindowDesktop, QuitStaysWhenALayerTextChosenForSavingCouldNotBeWritten) {
+  window_->show();
+  Find<QPlainTextEdit>("richedit1")->setPlainText("1000 Si 1");
+  answers_.push_back(QMessageBox::Save);
+  answers_.push_back(QMessageBox::Yes);  // save the sample text beside the parameters
+  // A folder where the layer file should go: the parameters are written, the sample is not.
+  std::filesystem::create_directory(dir_ / "kept.lay");
+  Choose(dir_ / "kept.par");
+  EXPECT_FALSE(window_->close());
+  EXPECT_TRUE(window_->isVisible());
+  ASSERT_EQ(messages_.size(), 1U);
+  EXPECT_EQ(messages_[0].front(), '#');
   EXPECT_EQ(window_->UnsavedWork(), QStringList{"the sample text"});
 }
 
