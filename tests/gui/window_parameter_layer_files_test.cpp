@@ -33,9 +33,10 @@ TEST_F(WindowParameterLayerFiles, SavingOffersTheModifiedTextsUnderTheSameBaseNa
   Choose(dir_ / "run.par");
   window_->savethe1Click();
   ASSERT_EQ(questions_.size(), 2U);
-  EXPECT_EQ(questions_[0], SaveLayerFileQuestion({LayerText::kSample, dir_ / "run.lay"}));
-  EXPECT_EQ(questions_[1],
-            SaveLayerFileQuestion({LayerText::kAbsorber, dir_ / "run_absorber.lay"}));
+  EXPECT_EQ(questions_[0], "The sample text was modified. Save it as the layer file " +
+                               (dir_ / "run.lay").string() + "?");
+  EXPECT_EQ(questions_[1], "The absorber text was modified. Save it as the layer file " +
+                               (dir_ / "run_absorber.lay").string() + "?");
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(ReadFile(dir_ / "run.lay"), "S=\r\nn=5e22\r\nsi,1");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "run_absorber.lay"));
