@@ -226,6 +226,9 @@ TEST_F(WindowDesktop, WheelZoomsTheChartAndResetRestoresTheBuildersRanges) {
   drawing->ShowCursorValues(centre);
   EXPECT_NE(drawing->Label_cursor->text().indexOf(QLatin1String("Depth [nm] = ")), -1)
       << FromQt(drawing->Label_cursor->text());
+  // Another chart set has no values at that place until the mouse moves again.
+  drawing->NextClick();
+  EXPECT_TRUE(drawing->Label_cursor->text().isEmpty()) << FromQt(drawing->Label_cursor->text());
 }
 
 TEST_F(WindowDesktop, DrawingWindowOpensOnTheScreenSizedToIt) {

@@ -184,6 +184,7 @@ int main(int argc, char** argv) {
   shown.clear();
 
   // The files menu with its accelerators and shortcuts.
+  pages->setCurrentIndex(0);
   if (auto* files = window.findChild<QMenu*>(QStringLiteral("files1"))) {
     window.menuBar()->setActiveAction(files->menuAction());
     Settle();
@@ -222,6 +223,16 @@ int main(int argc, char** argv) {
             QStringLiteral("registry_special_fittings")) &&
        ok;
   window.registry().specialFittingsPanel()->hide();
+  // The entries above name no real files: the calculations below use the Rutherford and
+  // constant cross sections again.
+  for (const char* name :
+       {"RadioButton_ESS_Rutherford", "RadioButton_ERD_Rutherford", "RadioButton_NRAConstans"})
+    window.findChild<QRadioButton*>(QString::fromLatin1(name))->click();
+  window.CollectInputs();
+  session->params.registry.CheckListBox_ESS.resize(
+      session->params.registry.CheckListBox_ESS.size() - 2);
+  session->params.registry.CheckListBox_NRA.pop_back();
+  window.ShowSession();
 
   // "depth and energy resolution" on the defaults: the output panel.
   window.Button5Click();
@@ -302,26 +313,47 @@ int main(int argc, char** argv) {
   edit("Edit1_e0")->setText(QStringLiteral("2000"));
   window.Button5Click();
 
-  // The default optimisation stopped part of the way: the report closes with the
-  // impossible geometries skipped and how many geometries were run, as the status bar says.
+  session->parameterFileName.clear();  // the charts below are not titled with the scratch file
+
+  // The default optimisation: its geometries at 10 degrees with the beam along the
+  // surface cannot be measured; they are skipped and listed once.
   int finished = 0;
   QObject::connect(&window, &TDVornex::calculationFinished, [&finished] { ++finished; });
+  window.RunCalculation("optimization");
+  ok = WaitFor([&] { return finished == 1; }) && ok;
+  ok = Save(&window, dir, QStringLiteral("optimization_skipped_geometries")) && ok;
+
+  // A wider optimisation stopped part of the way: the report closes with how many
+  // geometries were run, as the status bar says.
+  window.parameters1Click();
+  edit("Edit1_theta_min")->setText(QStringLiteral("100"));
+  edit("Edit1_theta_max")->setText(QStringLiteral("170"));
+  edit("Edit1_step_deg")->setText(QStringLiteral("0.1"));
+  window.Button5Click();
   window.RunCalculation("optimization");
   auto* progress = window.findChild<QLabel*>(QStringLiteral("Label_progress"));
   WaitFor([&] { return progress->text().startsWith(QLatin1String("optimization: ")); });
   ok = Save(&window, dir, QStringLiteral("optimization_running")) && ok;
   window.StopCalculation();
-  ok = WaitFor([&] { return finished == 1; }) && ok;
+  ok = WaitFor([&] { return finished == 2; }) && ok;
   ScrollReportToEnd(window);
   ok = Save(&window, dir, QStringLiteral("optimization_stopped")) && ok;
+  window.parameters1Click();
+  edit("Edit1_theta_min")->setText(QStringLiteral("10"));
+  edit("Edit1_theta_max")->setText(QStringLiteral("10"));
+  edit("Edit1_step_deg")->setText(QStringLiteral("2"));
 
-  // A measured spectrum loaded: for the picture, the simulated spectrum of the default
-  // inputs saved and read back as the measured one.
+  // A measured spectrum loaded. For the picture the program's own full spectrum of the
+  // default sample (carbon and silicon) is saved and read back as the measured one, beside
+  // the carbon sub-spectrum of "spectrum simulation".
+  window.Button5Click();
+  window.RunCalculation("full spectrum (1)");
+  ok = WaitFor([&] { return finished == 3; }) && ok;
+  const std::filesystem::path spectrum = scratch.filePath(QStringLiteral("full.dat")).toStdString();
+  SaveSpectrum(*session, spectrum, 1);
   window.Button5Click();
   window.RunCalculation("spectrum simulation");
-  ok = WaitFor([&] { return finished == 2; }) && ok;
-  const std::filesystem::path spectrum = scratch.filePath(QStringLiteral("sim.dat")).toStdString();
-  SaveSpectrum(*session, spectrum, 1);
+  ok = WaitFor([&] { return finished == 4; }) && ok;
   files->next = FileChoice{spectrum, 1};
   window.loadaspectrum1Click();
   ok = Save(&window, dir, QStringLiteral("measured_spectrum_loaded")) && ok;
