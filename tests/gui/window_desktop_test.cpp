@@ -7,6 +7,7 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 #include <QValueAxis>
 #include <QWheelEvent>
+#include <QXYSeries>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -302,6 +304,41 @@ TEST_F(WindowDesktop, LoadingAMeasuredSpectrumSaysWhatCameIn) {
   // 10 + 20 + 30 counts in channels 1 to 3.
   EXPECT_EQ(window_->statusBar()->currentMessage(),
             "measured spectrum m.dat: channels 1-3, 60 counts");
+}
+
+// The legend entries shown in the drawing window.
+QStringList LegendLabels(TForm_drawing* drawing) {
+  QStringList labels;
+  for (QLegendMarker* marker : drawing->chart()->legend()->markers())
+    if (marker->isVisible()) labels << marker->label();
+  return labels;
+}
+
+TEST_F(WindowDesktop, ALoadedMeasuredSpectrumJoinsTheOpenSpectrumChartAndItsLegend) {
+  window_->calculations1Click();
+  ASSERT_TRUE(RunAndWait("spectrum simulation"));
+  Click("Button12");  // "View subspectrum"
+  TForm_drawing* drawing = window_->drawingWindow();
+  ASSERT_NE(drawing, nullptr);
+  ASSERT_TRUE(drawing->isVisible());
+  EXPECT_EQ(LegendLabels(drawing), QStringList{"simulated"});
+  // 100 counts in channel 10 (the tenth line), nothing elsewhere.
+  std::string text;
+  for (int c = 1; c <= 11; ++c)
+    text += std::to_string(c) + (c == 10 ? " 100\r\n" : " 0\r\n");
+  WriteFile(dir_ / "m.dat", text);
+  Choose(dir_ / "m.dat");
+  window_->loadaspectrum1Click();
+  EXPECT_EQ(LegendLabels(drawing), (QStringList{"measured", "simulated"}));
+  // The measured series as drawn holds the loaded counts.
+  bool found = false;
+  for (QAbstractSeries* series : drawing->chart()->series()) {
+    auto* line = qobject_cast<QXYSeries*>(series);
+    if (line == nullptr || line->name() != QLatin1String("measured")) continue;
+    for (const QPointF& p : line->points())
+      found = found || (p.x() == 10.0 && p.y() == 100.0);
+  }
+  EXPECT_TRUE(found);
 }
 
 }  // namespace
