@@ -10,6 +10,7 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -223,6 +224,22 @@ TEST_F(WindowDesktop, WheelZoomsTheChartAndResetRestoresTheBuildersRanges) {
   bottom = Bottom(drawing);
   EXPECT_DOUBLE_EQ(bottom->min(), min);
   EXPECT_DOUBLE_EQ(bottom->max(), max);
+  // The arrow keys and a drag with the middle button pan: the span stays, the range moves.
+  view = drawing->findChild<QChartView*>("Chart1");
+  QTest::keyClick(view, Qt::Key_Right);
+  bottom = Bottom(drawing);
+  EXPECT_GT(bottom->min(), min);
+  EXPECT_NEAR(bottom->max() - bottom->min(), max - min, 1e-9 * (max - min));
+  const double afterKey = bottom->min();
+  QTest::mousePress(view->viewport(), Qt::MiddleButton, {}, centre.toPoint());
+  QMouseEvent drag(QEvent::MouseMove, centre + QPointF(60, 0),
+                   view->viewport()->mapToGlobal(centre + QPointF(60, 0)), Qt::NoButton,
+                   Qt::MiddleButton, Qt::NoModifier);
+  QApplication::sendEvent(view->viewport(), &drag);
+  QTest::mouseRelease(view->viewport(), Qt::MiddleButton, {}, (centre + QPointF(60, 0)).toPoint());
+  EXPECT_LT(Bottom(drawing)->min(), afterKey);  // dragged to the right: earlier depths
+  drawing->SpeedButton_zoomreset->click();
+  EXPECT_DOUBLE_EQ(Bottom(drawing)->min(), min);
 
   // The read-out names the axes at the mouse.
   drawing->ShowCursorValues(centre);
@@ -339,6 +356,11 @@ TEST_F(WindowDesktop, ALoadedMeasuredSpectrumJoinsTheOpenSpectrumChartAndItsLege
       found = found || (p.x() == 10.0 && p.y() == 100.0);
   }
   EXPECT_TRUE(found);
+  // The read-out names the channel and the detected energy at the mouse.
+  drawing->ShowCursorValues(drawing->chart()->plotArea().center());
+  const QString readOut = drawing->Label_cursor->text();
+  EXPECT_NE(readOut.indexOf(QLatin1String("Channels = ")), -1) << FromQt(readOut);
+  EXPECT_NE(readOut.indexOf(QLatin1String("Detected energy [keV] = ")), -1) << FromQt(readOut);
 }
 
 }  // namespace
