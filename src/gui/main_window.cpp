@@ -145,7 +145,8 @@ void TDVornex::BuildMenus() {
       &TDVornex::loadaspectrum1Click);
   files_->addSeparator();
   QAction* quit = add(files_, "quit1", QStringLiteral("&quit"), &TDVornex::quit1Click);
-  quit->setShortcut(QKeySequence::Quit);
+  // Ctrl+Q itself: the platform's standard "Quit" key is empty on some platforms.
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   // "parameters" has no items: choosing it opens the pages.
   parameters_ = menuBar()->addAction(QStringLiteral("&parameters"));

@@ -89,8 +89,12 @@ TEST_F(WindowDesktop, AxisPanelMessageBelongsToTheDrawingWindowAndThePanelStaysO
 
 TEST_F(WindowDesktop, QuitAsksOnlyWhenWorkWouldBeLost) {
   window_->show();
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   EXPECT_TRUE(window_->UnsavedWork().isEmpty());
-  window_->close();
+  // Ctrl+Q, with nothing to lose, quits without a question.
+  QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(questions_.empty());
 
   window_->show();
