@@ -244,7 +244,7 @@ constexpr NumericText kNumericTexts[] = {
     DODAVEV_NUMBER(Edit1_dex1, false), DODAVEV_NUMBER(Edit1_dex2, false),
     DODAVEV_NUMBER(Edit1_dex3, false), DODAVEV_NUMBER(Edit1_dex4, false),
     // Simulation.
-    DODAVEV_NUMBER(Edit1_itlength, false)};
+    DODAVEV_NUMBER(Edit1_itlength, false), DODAVEV_NUMBER(Edit1_channels, true)};
 #undef DODAVEV_NUMBER
 
 }  // namespace

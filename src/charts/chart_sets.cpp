@@ -73,6 +73,11 @@ void DrawSpectrum(Chart& chart, const Session& session) {
   ChartSeries& measured = Titled(chart, 0, "measured", colours::kBlack);
   ChartSeries& simulated = Titled(chart, 1, "simulated", colours::kBlue);
   ChartSeries& energy = Titled(chart, 2, "simulated", colours::kSilver);
+  // The legend names the measured spectrum only when there is one: a file loaded or named,
+  // or counts in it.
+  measured.inLegend = !p.MeasuredSpectrumFile.empty() ||
+                      std::any_of(session.MeasuredSpectrum.begin(), session.MeasuredSpectrum.end(),
+                                  [](double counts) { return counts != 0.0; });
   // Carries the energy scale above the channels; nothing of it needs to be seen.
   energy.inLegend = false;
   energy.pointsVisible = false;

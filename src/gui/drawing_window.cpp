@@ -256,6 +256,7 @@ void TForm_drawing::Redraw() {
   QChart* old = view_->chart();
   view_->setChart(fresh);
   delete old;
+  Label_cursor->clear();  // the read-out was of the chart just replaced
 }
 
 void TForm_drawing::Activate() {

@@ -24,6 +24,7 @@
 
 #include "app/calculations.hpp"
 #include "app/parameter_actions.hpp"
+#include "app/parameter_layer_files.hpp"
 #include "app/session.hpp"
 #include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
@@ -144,7 +145,8 @@ void TDVornex::BuildMenus() {
       &TDVornex::loadaspectrum1Click);
   files_->addSeparator();
   QAction* quit = add(files_, "quit1", QStringLiteral("&quit"), &TDVornex::quit1Click);
-  quit->setShortcut(QKeySequence::Quit);
+  // Ctrl+Q itself: the platform's standard "Quit" key is empty on some platforms.
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   // "parameters" has no items: choosing it opens the pages.
   parameters_ = menuBar()->addAction(QStringLiteral("&parameters"));
@@ -402,12 +404,12 @@ void TDVornex::ConnectPageHandlers() {
   if (auto* sample = qobject_cast<QPlainTextEdit*>(find("richedit1")))
     connect(sample, &QPlainTextEdit::textChanged, this, [this, find] {
       if (auto* label = qobject_cast<QLabel*>(find("samplefile")))
-        label->setText(QStringLiteral("Sample : modified"));
+        label->setText(QString::fromLatin1(kSampleModifiedLabel));
     });
   if (auto* absorber = qobject_cast<QPlainTextEdit*>(find("RichEdit2")))
     connect(absorber, &QPlainTextEdit::textChanged, this, [this, find] {
       if (auto* label = qobject_cast<QLabel*>(find("Absorbensfile")))
-        label->setText(QStringLiteral("Absorbens : modified"));
+        label->setText(QString::fromLatin1(kAbsorberModifiedLabel));
     });
 }
 

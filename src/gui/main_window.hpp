@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "gui/calculation_worker.hpp"
@@ -122,7 +123,10 @@ class TDVornex final : public QMainWindow {
   void GeometryFieldLeft();
   void ShowHint(const QString& text);
   void ShowDrawingWindow();
+  // "save parameters", then the offer of the modified layer texts beside the file; false
+  // when the parameters, or a layer text the user chose to save, were not written.
   bool SaveParameters();
+  QMessageBox::StandardButton Ask(const std::string& question);
   std::string ControlsParameterText();
   void MarkParametersSaved();
   void UpdateFieldMarks();

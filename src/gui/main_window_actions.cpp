@@ -16,6 +16,7 @@
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/parameter_actions.hpp"
+#include "app/parameter_layer_files.hpp"
 #include "app/session.hpp"
 #include "engine/reaction_identification.hpp"
 #include "gui/drawing_window.hpp"
@@ -117,6 +118,13 @@ void TDVornex::open1Click() {
   if (std::optional<FileChoice> choice = chooser_->Open(this, kParameterOpenFilter, "*.par"))
     chosen = choice->path;
   dodavev::open1Click(session_, chosen);
+  if (chosen) {
+    // The layer files of the same base name, when there are any, come with it if wanted.
+    for (const ParameterLayerFile& file : LayerFilesToLoad(*chosen)) {
+      if (Ask(LoadLayerFileQuestion(session_.params, file)) == QMessageBox::Yes)
+        LoadLayerFile(session_, file);
+    }
+  }
   ShowSession();
   if (chosen) {
     MarkParametersSaved();
@@ -137,7 +145,19 @@ bool TDVornex::SaveParameters() {
   dodavev::savethe1Click(session_, choice->path);
   if (sink_.presentedCount() != before) return false;  // the file could not be written
   MarkParametersSaved();
-  return true;
+  // Modified layer texts may go beside it, under the same base name; a layer file that
+  // could not be written leaves its text unsaved.
+  bool saved = true;
+  for (const ParameterLayerFile& file : LayerFilesToSave(session_.params, choice->path)) {
+    if (Ask(SaveLayerFileQuestion(file)) == QMessageBox::Yes)
+      saved = SaveLayerFile(session_, file) == 0 && saved;
+  }
+  ShowSession();
+  return saved;
+}
+
+QMessageBox::StandardButton TDVornex::Ask(const std::string& question) {
+  return asker_(ToQt(question), QMessageBox::Yes | QMessageBox::No);
 }
 
 // The parameter file text of what the controls hold now, the session left alone.

@@ -7,8 +7,10 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -16,6 +18,7 @@
 #include <QToolButton>
 #include <QValueAxis>
 #include <QWheelEvent>
+#include <QXYSeries>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -86,8 +89,12 @@ TEST_F(WindowDesktop, AxisPanelMessageBelongsToTheDrawingWindowAndThePanelStaysO
 
 TEST_F(WindowDesktop, QuitAsksOnlyWhenWorkWouldBeLost) {
   window_->show();
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   EXPECT_TRUE(window_->UnsavedWork().isEmpty());
-  window_->close();
+  // Ctrl+Q, with nothing to lose, quits without a question.
+  QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(questions_.empty());
 
   window_->show();
@@ -104,11 +111,28 @@ TEST_F(WindowDesktop, QuitAsksOnlyWhenWorkWouldBeLost) {
   answers_.push_back(QMessageBox::Save);
   EXPECT_FALSE(window_->close());
   EXPECT_TRUE(window_->isVisible());
-  // Saved, the parameters count as saved and the window closes.
+  // Saved, the parameters count as saved and the window closes; the modified sample text
+  // was offered beside them and is saved too (the test's asker says yes).
   answers_.push_back(QMessageBox::Save);
   Choose(dir_ / "kept.par");
   EXPECT_TRUE(window_->close());
   EXPECT_TRUE(std::filesystem::exists(dir_ / "kept.par"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "kept.lay"));
+  EXPECT_TRUE(window_->UnsavedWork().isEmpty());
+}
+
+TEST_F(WindowDesktop, QuitStaysWhenALayerTextChosenForSavingCouldNotBeWritten) {
+  window_->show();
+  Find<QPlainTextEdit>("richedit1")->setPlainText("1000 Si 1");
+  answers_.push_back(QMessageBox::Save);
+  answers_.push_back(QMessageBox::Yes);  // save the sample text beside the parameters
+  // A folder where the layer file should go: the parameters are written, the sample is not.
+  std::filesystem::create_directory(dir_ / "kept.lay");
+  Choose(dir_ / "kept.par");
+  EXPECT_FALSE(window_->close());
+  EXPECT_TRUE(window_->isVisible());
+  ASSERT_EQ(messages_.size(), 1U);
+  EXPECT_EQ(messages_[0].front(), '#');
   EXPECT_EQ(window_->UnsavedWork(), QStringList{"the sample text"});
 }
 
@@ -204,11 +228,30 @@ TEST_F(WindowDesktop, WheelZoomsTheChartAndResetRestoresTheBuildersRanges) {
   bottom = Bottom(drawing);
   EXPECT_DOUBLE_EQ(bottom->min(), min);
   EXPECT_DOUBLE_EQ(bottom->max(), max);
+  // The arrow keys and a drag with the middle button pan: the span stays, the range moves.
+  view = drawing->findChild<QChartView*>("Chart1");
+  QTest::keyClick(view, Qt::Key_Right);
+  bottom = Bottom(drawing);
+  EXPECT_GT(bottom->min(), min);
+  EXPECT_NEAR(bottom->max() - bottom->min(), max - min, 1e-9 * (max - min));
+  const double afterKey = bottom->min();
+  QTest::mousePress(view->viewport(), Qt::MiddleButton, {}, centre.toPoint());
+  QMouseEvent drag(QEvent::MouseMove, centre + QPointF(60, 0),
+                   view->viewport()->mapToGlobal(centre + QPointF(60, 0)), Qt::NoButton,
+                   Qt::MiddleButton, Qt::NoModifier);
+  QApplication::sendEvent(view->viewport(), &drag);
+  QTest::mouseRelease(view->viewport(), Qt::MiddleButton, {}, (centre + QPointF(60, 0)).toPoint());
+  EXPECT_LT(Bottom(drawing)->min(), afterKey);  // dragged to the right: earlier depths
+  drawing->SpeedButton_zoomreset->click();
+  EXPECT_DOUBLE_EQ(Bottom(drawing)->min(), min);
 
   // The read-out names the axes at the mouse.
   drawing->ShowCursorValues(centre);
   EXPECT_NE(drawing->Label_cursor->text().indexOf(QLatin1String("Depth [nm] = ")), -1)
       << FromQt(drawing->Label_cursor->text());
+  // Another chart set has no values at that place until the mouse moves again.
+  drawing->NextClick();
+  EXPECT_TRUE(drawing->Label_cursor->text().isEmpty()) << FromQt(drawing->Label_cursor->text());
 }
 
 TEST_F(WindowDesktop, DrawingWindowOpensOnTheScreenSizedToIt) {
@@ -282,6 +325,46 @@ TEST_F(WindowDesktop, LoadingAMeasuredSpectrumSaysWhatCameIn) {
   // 10 + 20 + 30 counts in channels 1 to 3.
   EXPECT_EQ(window_->statusBar()->currentMessage(),
             "measured spectrum m.dat: channels 1-3, 60 counts");
+}
+
+// The legend entries shown in the drawing window.
+QStringList LegendLabels(TForm_drawing* drawing) {
+  QStringList labels;
+  for (QLegendMarker* marker : drawing->chart()->legend()->markers())
+    if (marker->isVisible()) labels << marker->label();
+  return labels;
+}
+
+TEST_F(WindowDesktop, ALoadedMeasuredSpectrumJoinsTheOpenSpectrumChartAndItsLegend) {
+  window_->calculations1Click();
+  ASSERT_TRUE(RunAndWait("spectrum simulation"));
+  Click("Button12");  // "View subspectrum"
+  TForm_drawing* drawing = window_->drawingWindow();
+  ASSERT_NE(drawing, nullptr);
+  ASSERT_TRUE(drawing->isVisible());
+  EXPECT_EQ(LegendLabels(drawing), QStringList{"simulated"});
+  // 100 counts in channel 10 (the tenth line), nothing elsewhere.
+  std::string text;
+  for (int c = 1; c <= 11; ++c)
+    text += std::to_string(c) + (c == 10 ? " 100\r\n" : " 0\r\n");
+  WriteFile(dir_ / "m.dat", text);
+  Choose(dir_ / "m.dat");
+  window_->loadaspectrum1Click();
+  EXPECT_EQ(LegendLabels(drawing), (QStringList{"measured", "simulated"}));
+  // The measured series as drawn holds the loaded counts.
+  bool found = false;
+  for (QAbstractSeries* series : drawing->chart()->series()) {
+    auto* line = qobject_cast<QXYSeries*>(series);
+    if (line == nullptr || line->name() != QLatin1String("measured")) continue;
+    for (const QPointF& p : line->points())
+      found = found || (p.x() == 10.0 && p.y() == 100.0);
+  }
+  EXPECT_TRUE(found);
+  // The read-out names the channel and the detected energy at the mouse.
+  drawing->ShowCursorValues(drawing->chart()->plotArea().center());
+  const QString readOut = drawing->Label_cursor->text();
+  EXPECT_NE(readOut.indexOf(QLatin1String("Channels = ")), -1) << FromQt(readOut);
+  EXPECT_NE(readOut.indexOf(QLatin1String("Detected energy [keV] = ")), -1) << FromQt(readOut);
 }
 
 }  // namespace
