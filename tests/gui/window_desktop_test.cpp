@@ -19,6 +19,7 @@
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <QXYSeries>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -365,6 +366,47 @@ TEST_F(WindowDesktop, ALoadedMeasuredSpectrumJoinsTheOpenSpectrumChartAndItsLege
   const QString readOut = drawing->Label_cursor->text();
   EXPECT_NE(readOut.indexOf(QLatin1String("Channels = ")), -1) << FromQt(readOut);
   EXPECT_NE(readOut.indexOf(QLatin1String("Detected energy [keV] = ")), -1) << FromQt(readOut);
+}
+
+TEST_F(WindowDesktop, TwoThousandChannelSpectrumIsDrawnBesideAMeasuredOneOfTheSameLength) {
+  Type("Edit1_channels", "2048");
+  Type("Edit1_detkevch", "1.5");  // 2048 channels of 1.5 keV reach 3258 keV
+  Click("Button5");               // "OK" reads the channel count
+  ASSERT_TRUE(messages_.empty()) << messages_.front();
+  // A measured spectrum of 2048 channels, counts = channel number.
+  std::string text;
+  for (int c = 1; c <= 2048; ++c)
+    text += std::to_string(c) + " " + std::to_string(c) + "\r\n";
+  WriteFile(dir_ / "m2048.dat", text);
+  Choose(dir_ / "m2048.dat");
+  window_->loadaspectrum1Click();
+  window_->calculations1Click();
+  ASSERT_TRUE(RunAndWait("spectrum simulation"));
+  EXPECT_TRUE(messages_.empty()) << messages_.front();
+  EXPECT_EQ(session_->results.SimulatedSpectrum.channels(), 2048);
+  Click("Button12");  // "View subspectrum"
+  TForm_drawing* drawing = window_->drawingWindow();
+  ASSERT_NE(drawing, nullptr);
+  EXPECT_EQ(LegendLabels(drawing), (QStringList{"measured", "simulated"}));
+  // Both series run to the last channel; the measured one holds the file's counts there.
+  int drawn = 0;
+  for (QAbstractSeries* series : drawing->chart()->series()) {
+    auto* line = qobject_cast<QXYSeries*>(series);
+    if (line == nullptr || line->points().isEmpty()) continue;
+    ++drawn;
+    SCOPED_TRACE(FromQt(line->name()));
+    double last = 0.0;
+    bool lastCounts = false;
+    for (const QPointF& p : line->points()) {
+      last = std::max(last, p.x());
+      lastCounts = lastCounts || (p.x() == 2048.0 && p.y() == 2048.0);
+    }
+    EXPECT_GE(last, 2047.0);
+    if (line->name() == QLatin1String("measured")) {
+      EXPECT_TRUE(lastCounts);
+    }
+  }
+  EXPECT_GE(drawn, 2);
 }
 
 }  // namespace
