@@ -219,6 +219,13 @@ bool R33Reader::HeaderLine(std::string_view line, int number) {
     if (!v || v->empty() || !((*v)[0] > 0.0)) {
       return Fail(InLine("\"" + key + "\" needs a first factor above 0", number));
     }
+    // Only the scale factor is applied; a file that also shifts its energies or cross
+    // sections is refused rather than read with the shift left out.
+    if ((v->size() > 1 && (*v)[1] != 0.0) ||
+        (key == "enfactors" && v->size() > 2 && (*v)[2] != 0.0)) {
+      return Fail(
+          InLine("\"" + key + "\" with an offset is not read (only a first factor)", number));
+    }
     (key == "enfactors" ? energyFactor_ : sigmaFactor_) = (*v)[0];
   } else if (key == "data" || key == "nvalues") {
     if (key == "nvalues") {

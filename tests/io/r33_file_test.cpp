@@ -177,6 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
             Replace(IbandlFile("mb", kRows), "Distribution: Energy", "Distribution: Energy (c.m.)"),
             "centre-of-mass data; only laboratory data are read in line 9"},
         BadCase{"UnknownUnits", IbandlFile("tot", kRows), "unknown units \"tot\""},
+        BadCase{"EnergyOffset", IbandlFile("mb", kRows, "Enfactors: 1.00, 5.00, 0.00, 1.00\r\n"),
+                "\"enfactors\" with an offset is not read (only a first factor)"},
         BadCase{"UnknownKey", IbandlFile("mb", kRows, "Detector: silicon\r\n"),
                 "unknown key \"Detector\" in line 15"},
         BadCase{"OutOfOrder", IbandlFile("mb", "1000 0 1 0\r\n900 0 1 0\r\n"),
