@@ -8,6 +8,7 @@
 
 #include "engine/cross_sections.hpp"
 #include "io/number_parse.hpp"
+#include "io/text_file.hpp"
 
 namespace dodavev {
 namespace {
@@ -28,14 +29,6 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
 bool IsKnownKey(std::string_view lowerKey) {
   if (lowerKey.size() == 8 && lowerKey.starts_with("address") && lowerKey[7] >= '1' &&
       lowerKey[7] <= '9') {
@@ -48,8 +41,8 @@ bool IsKnownKey(std::string_view lowerKey) {
 bool SplitKey(std::string_view line, std::string& key, std::string_view& value) {
   const std::size_t colon = line.find(':');
   if (colon == std::string_view::npos) return false;
-  key = Lower(Trim(line.substr(0, colon)));
-  value = Trim(line.substr(colon + 1));
+  key = Lower(TrimLine(line.substr(0, colon)));
+  value = TrimLine(line.substr(colon + 1));
   return true;
 }
 
@@ -91,7 +84,7 @@ int LevelOfReaction(std::string_view reaction) {
   if (comma == std::string_view::npos) return 0;
   const std::size_t close = reaction.find(')', comma);
   if (close == std::string_view::npos) return 0;
-  std::string_view product = Trim(reaction.substr(comma + 1, close - comma - 1));
+  std::string_view product = TrimLine(reaction.substr(comma + 1, close - comma - 1));
   std::size_t i = 0;
   while (i < product.size() && std::isdigit(static_cast<unsigned char>(product[i])))
     ++i;  // a mass number before the symbol
@@ -159,8 +152,8 @@ bool R33Reader::HeaderLine(std::string_view line, int number) {
   std::string_view value;
   if (!SplitKey(line, key, value)) return Fail(InLine("no \"Key: value\"", number));
   if (!IsKnownKey(key)) {
-    return Fail(InLine("unknown key \"" + std::string(Trim(line.substr(0, line.find(':')))) + "\"",
-                       number));
+    return Fail(InLine(
+        "unknown key \"" + std::string(TrimLine(line.substr(0, line.find(':')))) + "\"", number));
   }
   R33Header& h = out_.header;
   if (key == "comment") {
@@ -195,7 +188,7 @@ bool R33Reader::HeaderLine(std::string_view line, int number) {
     const std::size_t blank = angle.find_first_of(" \t");
     std::string_view rest;
     if (blank != std::string_view::npos) {
-      rest = Trim(angle.substr(blank));
+      rest = TrimLine(angle.substr(blank));
       angle = angle.substr(0, blank);
     }
     const std::optional<double> theta = ParseDecimal(angle);
@@ -300,7 +293,7 @@ R33Read R33Reader::Read(std::string_view text) {
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = Trim(text.substr(pos, end - pos));
+    const std::string_view line = TrimLine(text.substr(pos, end - pos));
     pos = end + 1;
     ++number;
     switch (state_) {
@@ -401,7 +394,7 @@ bool LooksLikeR33(std::string_view text) {
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = Trim(text.substr(pos, end - pos));
+    const std::string_view line = TrimLine(text.substr(pos, end - pos));
     pos = end + 1;
     if (line.empty()) continue;
     std::string key;

@@ -11,6 +11,15 @@ namespace dodavev {
 // "invalid numeric format"); loaders report it as they report the system's error codes.
 inline constexpr int kInvalidNumericFormat = 106;
 
+// A line without its leading blanks and tabs and its trailing blanks, tabs and CR.
+inline std::string_view TrimLine(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
 // Writes `content` to a temporary file beside `path` and renames it over `path`, so a
 // failed write never destroys the old file. Returns 0 or the system error code (errno).
 int WriteFileAtomically(const std::filesystem::path& path, std::string_view content);

@@ -19,14 +19,6 @@ namespace {
 // An SR module table is a few tens of kilobytes.
 constexpr std::size_t kMaxSrModuleFileBytes = std::size_t{16} << 20;
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
 // Lower case without blanks, for comparing unit texts.
 std::string Squeezed(std::string_view s) {
   std::string out;
@@ -121,7 +113,7 @@ SrModuleRead ParseSrModuleText(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    lines.push_back(Trim(text.substr(pos, end - pos)));
+    lines.push_back(TrimLine(text.substr(pos, end - pos)));
     pos = end + 1;
   }
   const int count = static_cast<int>(lines.size());
@@ -137,7 +129,7 @@ SrModuleRead ParseSrModuleText(std::string_view text) {
       const std::optional<double> mass = NumberAfter(line, "Mass =");
       std::optional<std::int32_t> z;
       if (open != std::string_view::npos && close != std::string_view::npos && close > open) {
-        z = ParseInteger(Trim(line.substr(open + 1, close - open - 1)));
+        z = ParseInteger(TrimLine(line.substr(open + 1, close - open - 1)));
       }
       if (!z || !ElementTable::ValidZ(*z) || !mass || !(*mass > 0.0)) {
         return fail(InLine("no ion \"[Z]\" and \"Mass =\"", i + 1));
@@ -184,8 +176,9 @@ SrModuleRead ParseSrModuleText(std::string_view text) {
         if (u == s.text) unit = &s;
       }
       if (unit == nullptr) {
-        return fail(InLine(
-            "unknown stopping units \"" + std::string(Trim(line.substr(eq + 1))) + "\"", i + 1));
+        return fail(
+            InLine("unknown stopping units \"" + std::string(TrimLine(line.substr(eq + 1))) + "\"",
+                   i + 1));
       }
     } else if (line.find("dE/dx") != std::string_view::npos) {
       columnsLine = i;
