@@ -6,11 +6,14 @@
 
 #include <memory>
 
-#include "app/messages.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
+#include "app/run_inputs_of.hpp"
 #include "app/session.hpp"
 #include "engine/resolution.hpp"
+#include "model/messages.hpp"
 
 namespace {
 
@@ -31,7 +34,7 @@ void RunDefault(benchmark::State& state, const char* absorber) {
   auto results = std::make_unique<dodavev::RunResults>();
   dodavev::SetUpCalculation(*session, request, *run, sink);
   for (auto _ : state) {
-    dodavev::RunResolution(*session, request, *run, *results, sink);
+    dodavev::RunResolution(RunInputsOf(*session), request, *run, *results, sink);
     benchmark::DoNotOptimize(results->RowCount);
   }
   state.counters["rows"] = results->RowCount;

@@ -6,10 +6,13 @@
 
 #include <memory>
 
-#include "app/messages.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
+#include "app/run_inputs_of.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "studies/excitation_curve.hpp"
 #include "studies/optimisation.hpp"
 

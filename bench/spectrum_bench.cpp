@@ -6,11 +6,13 @@
 
 #include <memory>
 
+#include "app/calculation_setup.hpp"
 #include "app/calculations.hpp"
-#include "app/messages.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
+#include "app/run_inputs_of.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "studies/spectrum_simulation.hpp"
 
 namespace {
@@ -67,7 +69,7 @@ void BM_FullSpectrumFiveNaturalElements(benchmark::State& state) {
     benchmark::DoNotOptimize(session->results.SimulatedSpectrum.data());
   }
   state.counters["isotope runs"] =
-      static_cast<double>(dodavev::PlanFullSpectrum(*session, false).size());
+      static_cast<double>(dodavev::PlanFullSpectrum(RunInputsOf(*session), false).size());
   state.counters["counts"] = Total(session->results.SimulatedSpectrum) * session->params.detkevch;
 }
 BENCHMARK(BM_FullSpectrumFiveNaturalElements)->Unit(benchmark::kMillisecond);

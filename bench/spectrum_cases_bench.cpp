@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "app/calculation_setup.hpp"
 #include "app/calculations.hpp"
-#include "app/messages.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
+#include "app/run_inputs_of.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "studies/spectrum_simulation.hpp"
 
 namespace {
@@ -59,7 +61,7 @@ void FullSpectrum(benchmark::State& state, const Case& c) {
     benchmark::DoNotOptimize(session->results.SimulatedSpectrum.data());
   }
   state.counters["isotope runs"] =
-      static_cast<double>(dodavev::PlanFullSpectrum(*session, false).size());
+      static_cast<double>(dodavev::PlanFullSpectrum(RunInputsOf(*session), false).size());
 }
 
 void SubSpectrum(benchmark::State& state, const Case& c) {

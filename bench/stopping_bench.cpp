@@ -2,8 +2,8 @@
 // walk; these benchmarks follow its cost for light and heavy ions in a two-element layer.
 #include <benchmark/benchmark.h>
 
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/stopping.hpp"
 
 namespace {

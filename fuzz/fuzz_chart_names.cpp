@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/messages.hpp"
 #include "charts/axis_panel.hpp"
 #include "charts/chart_files.hpp"
 #include "charts/chart_model.hpp"
+#include "model/messages.hpp"
 
 namespace {
 

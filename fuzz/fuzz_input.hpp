@@ -22,10 +22,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/messages.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
 #include "io/parameter_file.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev::fuzzing {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/messages.hpp"
 #include "io/layer_parser.hpp"
+#include "model/messages.hpp"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/registry_entries.hpp"
 #include "charts/axis_panel.hpp"
 #include "charts/chart_model.hpp"
+#include "engine/registry_entries.hpp"
 #include "fuzz_input.hpp"
 #include "physics/element_io.hpp"
 #include "physics/srim_tables.hpp"

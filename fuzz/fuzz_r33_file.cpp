@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/cross_sections.hpp"
-#include "io/r33_file.hpp"
+#include "engine/r33_file.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/registry_entries.hpp"
-#include "physics/element_table.hpp"
+#include "engine/registry_entries.hpp"
+#include "model/element_table.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
 #include "physics/srim_tables.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

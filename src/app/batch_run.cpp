@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/calculations.hpp"
+#include "app/layer_file_actions.hpp"
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/parameter_actions.hpp"

@@ -8,9 +8,10 @@
 namespace dodavev {
 
 struct Session;
+struct ScanSettings;
 
-// Menu handlers; each runs its calculation on the inputs of the last "OK", replaces the
-// report text and sets the session's mode characters.
+// Menu handlers (app/calculation_handlers.cpp); each runs its calculation on the inputs of
+// the last "OK", replaces the report text and sets the session's mode characters.
 void energy_lossClick(Session& session);                    // "energy loss"
 void schalareffect1Click(Session& session);                 // "Tschalar effect"
 void depthandenergyresolution1Click(Session& session);      // "depth and energy resolution"
@@ -18,6 +19,11 @@ void optimization1Click(Session& session);                  // "optimization"
 void spectrumsimulation1Click(Session& session);            // "spectrum simulation"
 void spektrumsim21Click(Session& session);                  // "full spectrum (1)"
 void exitationcurvesforresonances1Click(Session& session);  // "excitation curves for resonances"
+
+// The two scans with the threads of `settings` (the menu handlers take the session's own):
+// set-up, the scan, its table and report (the OutputLog), row count and modes ('O' or 'R').
+void RunOptimisation(Session& session, const ScanSettings& settings);
+void RunExcitationCurve(Session& session, const ScanSettings& settings);
 
 using CalculationHandler = void (*)(Session&);
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "io/r33_file.hpp"
+#include "engine/r33_file.hpp"
 #include "io/text_file.hpp"
 #include "physics/sr_module_table.hpp"
 

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "app/registry_entries.hpp"
+#include "engine/registry_entries.hpp"
 
 namespace dodavev {
 

@@ -6,13 +6,15 @@
 #include <string>
 #include <utility>
 
-#include "app/input_ranges.hpp"
+#include "app/cross_section_actions.hpp"
+#include "app/identify_reaction.hpp"
 #include "app/session.hpp"
 #include "app/stopping_sources.hpp"
 #include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
 #include "io/layer_parser.hpp"
 #include "io/number_parse.hpp"
+#include "model/input_ranges.hpp"
 #include "physics/srim_tables.hpp"
 
 namespace dodavev {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/identify_reaction.hpp"
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/session.hpp"

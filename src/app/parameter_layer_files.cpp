@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/layer_file_actions.hpp"
 #include "app/session.hpp"
 #include "io/file_naming.hpp"
 #include "io/layer_file.hpp"

@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "app/batch_run.hpp"
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "app/startup_data.hpp"
+#include "model/messages.hpp"
 #include "studies/parallel_scan.hpp"
 
 #ifndef DODAVEV_INSTALL_DATADIR

@@ -6,15 +6,15 @@
 #include <string>
 #include <utility>
 
-#include "app/messages.hpp"
-#include "app/parameter_set.hpp"
 #include "engine/cross_sections.hpp"
 #include "engine/reaction_identification.hpp"
-#include "engine/run_results.hpp"
-#include "io/layer_structure.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
+#include "model/messages.hpp"
+#include "model/parameter_set.hpp"
+#include "model/physics_tables.hpp"
+#include "model/run_results.hpp"
 #include "physics/absorber.hpp"
-#include "physics/element_table.hpp"
-#include "physics/physics_tables.hpp"
 #include "physics/srim_tables.hpp"
 #include "studies/parallel_scan.hpp"
 #include "studies/study_tables.hpp"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/session.hpp"
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/srim_tables.hpp"
 
 namespace dodavev {
@@ -69,6 +69,12 @@ void ReportStoppingSources(Session& session) {
   session.stoppingSourcesShown = shown;
   for (const std::string& line : lines)
     session.messages.Show(line);
+}
+
+void ApplyStoppingTableChoice(Session& session) {
+  if (!session.params.RadioButton_ZBL2003) return;
+  LoadSrimTables(session.params.registry.CheckListBox1, session.elements, session.srimTables,
+                 session.messages);
 }
 
 }  // namespace dodavev

@@ -27,4 +27,8 @@ std::string StoppingSourcesLine(int ionZ, const LayerStructure& sample,
 // element takes ZBL-92 and nothing is shown.
 void ReportStoppingSources(Session& session);
 
+// The "OK" step for the stopping source: loads the tables when "ZBL 2003 from files"
+// (`RadioButton_ZBL2003`) is chosen.
+void ApplyStoppingTableChoice(Session& session);
+
 }  // namespace dodavev

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -65,7 +65,11 @@ double FoilDetectorStage::AnalyticTotal(double meanEnergy, double width, bool di
   double exitEnergy = 0.0;
   double sigma = 0.0;
   if (direct) {
-    exitEnergy = FoilExitEnergyDirect(meanEnergy, foil_, particle_, settings_.thr, model_, run_);
+    const FoilExit foilExit =
+        FoilExitEnergyDirect(meanEnergy, foil_, particle_, settings_.thr, model_);
+    for (int k = 0; k < foilExit.belowThreshold; ++k)
+      run_.RaiseThreshold(run_.depth - run_.step);
+    exitEnergy = foilExit.energy;
     sigma = table_.row(kAbsorberRows).sigma;
   } else {
     const AbsorberPassage pass = InterpolateAbsorber(table_, meanEnergy);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/contributions.hpp"
-#include "engine/run_results.hpp"
-#include "io/layer_structure.hpp"
+#include "model/layer_structure.hpp"
+#include "model/run_results.hpp"
 #include "physics/absorber.hpp"
 #include "physics/stopping.hpp"
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "engine/run_state.hpp"
-#include "physics/physics_tables.hpp"
+#include "model/physics_tables.hpp"
 
 namespace dodavev {
 

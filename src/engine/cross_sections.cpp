@@ -8,11 +8,12 @@
 #include <numbers>
 #include <system_error>
 
-#include "app/registry_entries.hpp"
-#include "app/session.hpp"
+#include "engine/r33_file.hpp"
+#include "engine/registry_entries.hpp"
+#include "engine/run_inputs.hpp"
 #include "io/number_parse.hpp"
-#include "io/r33_file.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 #include "physics/data_range_notes.hpp"
 #include "physics/element_io.hpp"
 
@@ -415,18 +416,19 @@ const CrossSectionDataSet* AlreadyRead(const CrossSectionData& data,
 
 }  // namespace
 
-void LoadCrossSectionFiles(Session& session) {
-  session.crossSections.Clear();
-  const ParameterSet& p = session.params;
+void LoadCrossSectionFiles(const DataFileRegistry& registry, const CrossSectionChoices& choices,
+                           const ElementTable& elements, CrossSectionData& data,
+                           MessageSink& messages) {
+  data.Clear();
   struct ListToLoad {
     bool wanted;
     const std::vector<RegistryEntry>& entries;
     CrossSectionList& sets;
   };
   const ListToLoad lists[] = {
-      {p.RadioButton_ESS_NonRutherford, p.registry.CheckListBox_ESS, session.crossSections.elastic},
-      {p.RadioButton_ERD_NonRutherford, p.registry.CheckListBox_ERD, session.crossSections.erd},
-      {p.RadioButton_NRA_Files, p.registry.CheckListBox_NRA, session.crossSections.nra},
+      {choices.elasticFromFiles, registry.CheckListBox_ESS, data.elastic},
+      {choices.erdFromFiles, registry.CheckListBox_ERD, data.erd},
+      {choices.nraFromFiles, registry.CheckListBox_NRA, data.nra},
   };
   // Files that could not be read, with the reason: each is tried once.
   std::map<std::filesystem::path, std::string> unreadable;
@@ -435,9 +437,9 @@ void LoadCrossSectionFiles(Session& session) {
     if (!list.wanted) continue;
     for (const RegistryEntry& entry : list.entries) {
       if (!entry.checked) continue;
-      const CrossSectionEntryRead read = ReadCrossSectionEntry(entry.text, session.elements);
+      const CrossSectionEntryRead read = ReadCrossSectionEntry(entry.text, elements);
       if (read.formatErrors > 0) {
-        session.messages.Show("cross section entry is not well defined: " + entry.text);
+        messages.Show("cross section entry is not well defined: " + entry.text);
         continue;
       }
       const CrossSectionEntry& e = read.entry;
@@ -459,12 +461,12 @@ void LoadCrossSectionFiles(Session& session) {
         continue;
       }
       if (list.sets.size() >= kMaxCrossSectionTables) {
-        session.messages.Show("too many cross section tables in one list; only the first " +
-                              std::to_string(kMaxCrossSectionTables) + " are loaded");
+        messages.Show("too many cross section tables in one list; only the first " +
+                      std::to_string(kMaxCrossSectionTables) + " are loaded");
         break;
       }
       std::string problem;
-      if (const CrossSectionDataSet* known = AlreadyRead(session.crossSections, set.file)) {
+      if (const CrossSectionDataSet* known = AlreadyRead(data, set.file)) {
         set.lowestEnergy = known->lowestEnergy;
         set.highestEnergy = known->highestEnergy;
         set.energy = known->energy;
@@ -478,13 +480,12 @@ void LoadCrossSectionFiles(Session& session) {
       }
       if (!problem.empty()) {
         const char* joint = problem.starts_with("#") ? " " : ": ";
-        session.messages.Show("problem with cross section file " + e.file + joint + problem);
+        messages.Show("problem with cross section file " + e.file + joint + problem);
         continue;
       }
       if (set.energy.size() > kMaxHeldCrossSectionPoints - heldPoints) {
-        session.messages.Show(
-            "cross section tables beyond " + std::to_string(kMaxHeldCrossSectionPoints) +
-            " points in all are not loaded: " + e.file + " and the entries after it");
+        messages.Show("cross section tables beyond " + std::to_string(kMaxHeldCrossSectionPoints) +
+                      " points in all are not loaded: " + e.file + " and the entries after it");
         return;
       }
       heldPoints += set.energy.size();
@@ -509,15 +510,15 @@ CrossSectionChoices ChoicesFromParameters(const ParameterSet& p) {
   return c;
 }
 
-CrossSectionRequest RequestFromSession(const Session& session, double theta) {
-  const ParameterSet& p = session.params;
+CrossSectionRequest CrossSectionRequestOf(const RunInputs& inputs, double theta) {
+  const ParameterValues& p = inputs.params;
   CrossSectionRequest r;
-  r.kind = session.reaction.kind;
+  r.kind = inputs.reaction.kind;
   r.z1 = p.z1;
   r.m1 = p.m1;
   r.z2 = p.z2;
   r.m2 = p.m2;
-  r.targetZ = LookupElement(p.target, session.elements);
+  r.targetZ = LookupElement(p.target, inputs.elements);
   r.targetMass = p.mt;
   r.theta = theta;
   r.level = p.level;
@@ -598,15 +599,6 @@ std::string CrossSectionListing(const CrossSectionRequest& request,
     out += line;
   }
   return out;
-}
-
-void CrossSectionTestListing(Session& session) {
-  const double theta = session.params.th * (std::numbers::pi / 180.0);
-  DataRangeNotes notes(&session.elements);
-  session.OutputLog =
-      CrossSectionListing(RequestFromSession(session, theta), ChoicesFromParameters(session.params),
-                          session.crossSections, &notes);
-  notes.Show(session.messages);
 }
 
 }  // namespace dodavev

@@ -17,7 +17,9 @@
 
 namespace dodavev {
 
-struct Session;
+struct RunInputs;
+struct DataFileRegistry;
+class MessageSink;
 struct ParameterSet;
 class ElementTable;
 class DataRangeNotes;
@@ -127,11 +129,6 @@ int ReadCrossSectionFile(const std::filesystem::path& path, CrossSectionDataSet&
 // The same on the text of a file already in memory.
 int ParseCrossSectionText(std::string_view text, CrossSectionDataSet& set, std::string& problem);
 
-// Empties the three lists and reads the checked files of each list whose choice asks for
-// tabulated data (non-Rutherford elastic scattering, non-Rutherford recoils, reactions
-// "From Files"). Every entry or file that cannot be used is reported and left out.
-void LoadCrossSectionFiles(Session& session);
-
 // ---- The cross section of the reaction -------------------------------------------------
 
 // The user's choices on the "Cross sections" page.
@@ -145,6 +142,13 @@ struct CrossSectionChoices {
   HeErdFit deuteronFit = HeErdFit::kPrompt;
 };
 CrossSectionChoices ChoicesFromParameters(const ParameterSet& params);
+
+// Empties the three lists and reads the checked files of each list whose choice asks for
+// tabulated data (non-Rutherford elastic scattering, non-Rutherford recoils, reactions
+// "From Files"). Every entry or file that cannot be used is reported and left out.
+void LoadCrossSectionFiles(const DataFileRegistry& registry, const CrossSectionChoices& choices,
+                           const ElementTable& elements, CrossSectionData& data,
+                           MessageSink& messages);
 
 // The reaction whose cross section is wanted, for one target isotope.
 struct CrossSectionRequest {
@@ -160,9 +164,9 @@ struct CrossSectionRequest {
   double windowKeV = 0.0;  // energy per detector channel, for tabulated data
 };
 
-// The reaction of the session's inputs at detection angle `theta` (radians); the target
-// atomic number is looked up from the target symbol without a message.
-CrossSectionRequest RequestFromSession(const Session& session, double theta);
+// The reaction of the run inputs at detection angle `theta` (radians); the target atomic
+// number is looked up from the target symbol without a message.
+CrossSectionRequest CrossSectionRequestOf(const RunInputs& inputs, double theta);
 
 // Cross section (barn/sr) at incident energy `eMeV`, by kind and choices; 0 at or below
 // 2e-10 MeV and for kinds without a cross section. Where tabulated data are chosen but no
@@ -190,9 +194,5 @@ double IntervalCrossSection(const CrossSectionRequest& request, const CrossSecti
 std::string CrossSectionListing(const CrossSectionRequest& request,
                                 const CrossSectionChoices& choices, const CrossSectionData& data,
                                 DataRangeNotes* notes = nullptr);
-
-// The "test" button of the output panel: the listing for the session's reaction at `th`
-// (degrees in the inputs) replaces the report text; what the files did not cover is said.
-void CrossSectionTestListing(Session& session);
 
 }  // namespace dodavev

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "engine/run_state.hpp"
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 
 namespace dodavev {
 

@@ -7,7 +7,6 @@
 
 namespace dodavev {
 
-struct Session;
 class ElementTable;
 
 // Kind of analysis. The values are the one-character codes the reports and the batch
@@ -59,11 +58,5 @@ std::string ReactionLabel(const ReactionFields& fields, std::string_view targetS
 
 // Target isotope, e.g. "12C" or "28SI".
 std::string GivenTargetLabel(double mt, std::string_view targetSymbol);
-
-// Reads the reaction fields of the inputs into the numbers (`z1`, `m1`, `z2`, `m2`, `th`,
-// `mt`, `qm`, `level`, `target`), sets the kind and the three labels. A field that cannot
-// be read takes its default value; one "reaction is not well defined" is shown for any
-// number of bad fields.
-void IdentifyReaction(Session& session);
 
 }  // namespace dodavev

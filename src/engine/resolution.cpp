@@ -4,14 +4,14 @@
 #include <numbers>
 #include <string>
 
-#include "app/messages.hpp"
-#include "app/session.hpp"
 #include "engine/absorber_spread.hpp"
 #include "engine/contributions.hpp"
 #include "engine/depth_steps.hpp"
 #include "engine/kinematics.hpp"
+#include "engine/path.hpp"
 #include "engine/resolution_report.hpp"
-#include "physics/path.hpp"
+#include "engine/run_inputs.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {
@@ -25,23 +25,18 @@ constexpr int kMaxSteps = kResolutionRows;
 constexpr double kNoStopping = 1e-12;
 
 // The session's stopping model, noting in `notes` what the stopping tables did not cover.
-StoppingModel NotingStoppingModel(const Session& session, DataRangeNotes& notes) {
-  StoppingModel model = StoppingModelOf(session);
+StoppingModel NotingStoppingModel(const RunInputs& inputs, DataRangeNotes& notes) {
+  StoppingModel model = StoppingModelOf(inputs);
   model.notes = &notes;
   return model;
 }
 
-ContributionOptions ContributionOptionsOf(const ParameterSet& p) {
-  return ContributionOptions{p.CheckBeam,      p.CheckGeo,        p.CheckDoppler, p.CheckDet,
-                             p.CheckKinematic, p.CheckKinematic2, p.CheckMS_max};
-}
-
-DetectorResolutionCoefficients DetectorOf(const ParameterSet& p) {
+DetectorResolutionCoefficients DetectorOf(const ParameterValues& p) {
   return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
 }
 
 // Inputs that make the walk meaningless; empty when there is none.
-std::string InputProblem(const ParameterSet& p, const RunState& run) {
+std::string InputProblem(const ParameterValues& p, const RunState& run) {
   if (!(run.e0 > 0.0) || !std::isfinite(run.e0)) {
     return "energy of the incident ion is not well defined";
   }
@@ -70,7 +65,7 @@ std::string InputProblem(const ParameterSet& p, const RunState& run) {
 // and angular derivative are kept for the step.
 class ReactionAt {
  public:
-  ReactionAt(const ParameterSet& p, const RunState& run, ReactionKind kind)
+  ReactionAt(const ParameterValues& p, const RunState& run, ReactionKind kind)
       : nra_(kind == ReactionKind::kNra),
         excitation_(run.CalcMode == 'R'),
         theta_(run.engine.theta),
@@ -107,18 +102,18 @@ class ReactionAt {
 
 class Walk {
  public:
-  Walk(const Session& session, const RunRequest& request, RunState& run, RunResults& results)
-      : session_(session),
-        p_(session.params),
+  Walk(const RunInputs& inputs, const RunRequest& request, RunState& run, RunResults& results)
+      : inputs_(inputs),
+        p_(inputs.params),
         request_(request),
         run_(run),
         results_(results),
-        model_(NotingStoppingModel(session, run.dataNotes)),
-        context_{session.sample,
-                 session.absorber,
+        model_(NotingStoppingModel(inputs, run.dataNotes)),
+        context_{inputs.sample,
+                 inputs.absorber,
                  model_,
-                 session.tables,
-                 TransportOptionsOf(session),
+                 inputs.tables,
+                 inputs.switches.transport,
                  Ion{p_.z1, p_.m1, static_cast<double>(p_.chargestate_in)},
                  Ion{run.z2, run.m2, static_cast<double>(p_.chargestate_out)},
                  p_.thr,
@@ -127,9 +122,10 @@ class Walk {
                  false},
         reaction_(p_, run, run.kind),
         kinematics_(reaction_.Function()),
-        stage_(run.absorberTable, session.absorber, context_.emitted, model_,
-               AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr, p_.CheckDet,
-                                      DetectorOf(p_), p_.channels},
+        stage_(run.absorberTable, inputs.absorber, context_.emitted, model_,
+               AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr,
+                                      inputs.switches.contributions.CheckDet, DetectorOf(p_),
+                                      p_.channels},
                run) {}
 
   const PathContext& context() const { return context_; }
@@ -175,7 +171,7 @@ class Walk {
 
     // Relative yield of the step: its width in detected energy over the stopping cross
     // section of the step (for the spectrum simulation).
-    const Layer& layer = session_.sample.layers[run_.currentLayer];
+    const Layer& layer = inputs_.sample.layers[run_.currentLayer];
     if (run_.depth < kZero) {
       run_.yieldTerm = 0.0;
     } else if (!(run_.out.transferFactor > kZero)) {
@@ -215,7 +211,7 @@ class Walk {
 
  private:
   StepContributions Contributions() {
-    const bool absorber = !session_.absorber.empty();
+    const bool absorber = !inputs_.absorber.empty();
     StepInputs s;
     s.excitation = run_.CalcMode == 'R';
     s.depth = run_.depth;
@@ -249,8 +245,8 @@ class Walk {
       run_.absorberSigma = pass.stopped ? 0.0 : pass.sigma;
       s.absorberSigma = run_.absorberSigma;
     }
-    const ContributionContext ctx{run_.engine, ContributionOptionsOf(p_), DetectorOf(p_),
-                                  session_.tables, absorber ? &stage_ : nullptr};
+    const ContributionContext ctx{run_.engine, inputs_.switches.contributions, DetectorOf(p_),
+                                  inputs_.tables, absorber ? &stage_ : nullptr};
     return ComputeContributions(s, ctx, run_.ErrorCode, run_.absorberHalfWidthIndex,
                                 run_.convolutionTableMissing);
   }
@@ -277,7 +273,7 @@ class Walk {
     set(15, p_.bes * run_.in.transferFactor);
     set(16, std::sqrt(std::max(0.0, run_.in.straggling)));
     set(17, std::sqrt(std::max(0.0, run_.out.straggling)));
-    const bool capped = p_.CheckMS_max;
+    const bool capped = inputs_.switches.contributions.CheckMS_max;
     const double phiIn = run_.msIn.halfWidthAngle;
     const double phiOut = run_.msOut.halfWidthAngle;
     set(18, run_.msIn.totalReducedThickness);
@@ -315,8 +311,8 @@ class Walk {
     set(49, c.edgeMinus);
   }
 
-  const Session& session_;
-  const ParameterSet& p_;
+  const RunInputs& inputs_;
+  const ParameterValues& p_;
   const RunRequest& request_;
   RunState& run_;
   RunResults& results_;
@@ -337,9 +333,9 @@ void ShowRunOutcome(RunOutcome outcome, MessageSink& messages) {
   }
 }
 
-RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
+RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, RunState& run,
                          RunResults& results, MessageSink& messages) {
-  const ParameterSet& p = session.params;
+  const ParameterValues& p = inputs.params;
   results = RunResults{};
   results.SimulatedSpectrum = Spectrum(p.channels);
   results.CalcMode = request.CalcMode;
@@ -348,27 +344,27 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   // The beam cannot produce anything the threshold lets through.
   if (request.e0.value_or(p.e0) < p.thr) return RunOutcome::kBelowThreshold;
 
-  const bool usable = PrepareRun(session, request, run);
+  const bool usable = PrepareRun(inputs, request, run);
   results.SpectrumFlag = run.SpectrumFlag;
   if (!usable) return RunOutcome::kTargetNotUsable;
   if (const std::string problem = InputProblem(p, run); !problem.empty()) {
     messages.Show(problem);
     return RunOutcome::kInvalidInput;
   }
-  if (session.sample.empty()) return RunOutcome::kInvalidInput;  // "OK" said so already
+  if (inputs.sample.empty()) return RunOutcome::kInvalidInput;  // "OK" said so already
 
   // From here on the tables are read: what they did not cover is said at the end.
-  run.dataNotes = DataRangeNotes(&session.elements);
+  run.dataNotes = DataRangeNotes(&inputs.elements);
   auto told = [&](RunOutcome outcome) {
     if (request.hooks != nullptr && request.hooks->DataNotes() != nullptr)
       run.dataNotes.Merge(*request.hooks->DataNotes());
     run.dataNotes.Show(messages);
     return outcome;
   };
-  Walk walk(session, request, run, results);
-  if (!session.absorber.empty()) {
+  Walk walk(inputs, request, run, results);
+  if (!inputs.absorber.empty()) {
     const FoilSettings foil{p.x, p.ho, walk.context().options};
-    if (BuildAbsorberTable(run.absorberTable, session.absorber, walk.context().emitted, foil,
+    if (BuildAbsorberTable(run.absorberTable, inputs.absorber, walk.context().emitted, foil,
                            walk.model()) == 0) {
       messages.Show("the absorber foil is too thick to follow the emitted particles through it");
     }
@@ -380,7 +376,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   if (run.kinematicFactor < kZero) return told(RunOutcome::kKinematicGate);
 
   run.nominalStep = p.x;
-  if (!StartWalk(session.sample, session.elements, run)) {
+  if (!StartWalk(inputs.sample, inputs.elements, run)) {
     messages.Show("the sample has no thickness");
     return told(RunOutcome::kInvalidInput);
   }
@@ -401,7 +397,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
   int printed = 0;
   bool closed = false;
   for (int r = 0;; ++r) {
-    if (run.thresholdCounter == 0) ChooseStep(r, session.sample, p.depthmax, session.elements, run);
+    if (run.thresholdCounter == 0) ChooseStep(r, inputs.sample, p.depthmax, inputs.elements, run);
     bool evaluated = false;
     if (run.thresholdCounter == 0) {
       evaluated = walk.Evaluate(r);
@@ -461,7 +457,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
     if (run.CalcMode != 'O' && spectrumKind && run.SpectrumFlag == 'S') {
       hooks->PostProcessSubSpectrum(run, results);
     }
-    if ((run.SpectrumFlag == 'N' || run.SpectrumFlag == 'T') && !session.absorber.empty()) {
+    if ((run.SpectrumFlag == 'N' || run.SpectrumFlag == 'T') && !inputs.absorber.empty()) {
       hooks->CorrectAbsorberSpectrum(run, results);
     }
     if (run.CalcMode == 'R') hooks->PostProcessResonance(run, results);
@@ -471,7 +467,7 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
     results.detailReport.clear();
   }
   if (run.msTablesMissing || run.convolutionTableMissing) {
-    const std::string note = MsTablesMissingMessage(session.tables);
+    const std::string note = MsTablesMissingMessage(inputs.tables);
     if (!note.empty()) messages.Show(note);
   }
   return told(RunOutcome::kWalked);

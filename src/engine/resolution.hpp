@@ -8,15 +8,15 @@
 // RunState and RunResults, so runs of the studies may go on side by side.
 #pragma once
 
-#include "engine/run_results.hpp"
 #include "engine/run_state.hpp"
 #include "engine/setup.hpp"
+#include "model/run_results.hpp"
 
 namespace dodavev {
 
 class DataRangeNotes;
 class MessageSink;
-struct Session;
+struct RunInputs;
 
 // Stages of the studies that run inside the walk: the spectrum accumulation per printed
 // step, the resonance yield of an excitation curve and the post-processing after the walk.
@@ -73,7 +73,7 @@ enum class RunOutcome {
 // two reports, the resolution table and its row count; `run` holds the state at the end.
 // Messages (bad inputs, missing tables, data files that did not cover an energy, once per
 // file and side) go to `messages`.
-RunOutcome RunResolution(const Session& session, const RunRequest& request, RunState& run,
+RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, RunState& run,
                          RunResults& results, MessageSink& messages);
 
 // What a single run tells the user when it wrote no report: "the energy of the incident

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 
 namespace dodavev {
 

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/messages.hpp"
-#include "app/session.hpp"
 #include "engine/kinematics.hpp"
+#include "engine/run_inputs.hpp"
 #include "io/number_parse.hpp"
 #include "io/parameter_file.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 #include "physics/element_io.hpp"
 
 namespace dodavev {
@@ -228,9 +228,9 @@ std::string LevelFileName(const ElementTable& elements, int zResidual, double mR
   return name;
 }
 
-bool PrepareRun(const Session& session, const RunRequest& request, RunState& run) {
-  const ParameterSet& p = session.params;
-  const ReactionKind kind = request.kind.value_or(session.reaction.kind);
+bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& run) {
+  const ParameterValues& p = inputs.params;
+  const ReactionKind kind = request.kind.value_or(inputs.reaction.kind);
   run = RunState{};
   run.kind = kind;
   run.CalcMode = request.CalcMode;
@@ -250,7 +250,7 @@ bool PrepareRun(const Session& session, const RunRequest& request, RunState& run
     run.SpectrumFlag = 'N';
     if (kind == ReactionKind::kErd) {
       run.m2 = run.mt;
-      run.z2 = LookupElement(run.targetSymbol, session.elements);
+      run.z2 = LookupElement(run.targetSymbol, inputs.elements);
     } else if (kind == ReactionKind::kForwardScattering) {
       run.m2 = p.m1;
       run.z2 = p.z1;
@@ -259,7 +259,7 @@ bool PrepareRun(const Session& session, const RunRequest& request, RunState& run
     run.targetSymbol = TargetSymbol(p.target);
     run.mt = p.mt;
   }
-  run.targetZ = LookupElement(run.targetSymbol, session.elements);
+  run.targetZ = LookupElement(run.targetSymbol, inputs.elements);
 
   run.engine = ComputeEngineGeometry(GeometryInputsOf(p, alpha, theta));
   run.geometry.GeometryKind = run.engine.GeometryKind;
@@ -285,11 +285,11 @@ bool PrepareRun(const Session& session, const RunRequest& request, RunState& run
   return true;
 }
 
-void SetUpCalculation(Session& session, RunRequest& request, RunState& run, MessageSink& messages) {
-  ParameterSet& p = session.params;
+void PrepareCalculation(const RunInputs& inputs, RunRequest& request, RunState& run,
+                        MessageSink& messages) {
+  const ParameterValues& p = inputs.params;
   if (request.CalcMode == 'R') request.e0 = p.er;
-  IdentifyReaction(session);
-  const ReactionKind kind = request.kind.value_or(session.reaction.kind);
+  const ReactionKind kind = request.kind.value_or(inputs.reaction.kind);
 
   // Forward scattering beyond the largest angle of an ion heavier than its target.
   if (kind == ReactionKind::kForwardScattering) {
@@ -299,16 +299,16 @@ void SetUpCalculation(Session& session, RunRequest& request, RunState& run, Mess
 
   request.levelEnergies.clear();
   if (kind == ReactionKind::kNra) {
-    const int zTarget = LookupElement(TargetSymbol(p.target), session.elements);
+    const int zTarget = LookupElement(TargetSymbol(p.target), inputs.elements);
     const int zResidual = zTarget + p.z1 - p.z2;
     const double mResidual = p.mt + p.m1 - p.m2;
-    const std::string name = LevelFileName(session.elements, zResidual, mResidual);
+    const std::string name = LevelFileName(inputs.elements, zResidual, mResidual);
     if (name.empty()) {
       messages.Show("no level file for the residual nucleus Z = " + std::to_string(zResidual));
     } else {
-      const LevelFile levels = ReadLevelFile(session.levDir / name);
+      const LevelFile levels = ReadLevelFile(inputs.levDir / name);
       if (levels.status != 0) {
-        messages.Show("level file " + (session.levDir / name).string() + ": " + levels.problem +
+        messages.Show("level file " + (inputs.levDir / name).string() + ": " + levels.problem +
                       " #" + std::to_string(levels.status));
       }
       request.levelEnergies = levels.energies;
@@ -318,7 +318,7 @@ void SetUpCalculation(Session& session, RunRequest& request, RunState& run, Mess
                     " is not in the level file of the residual nucleus");
     }
   }
-  PrepareRun(session, request, run);
+  PrepareRun(inputs, request, run);
 }
 
 }  // namespace dodavev

@@ -21,7 +21,7 @@ namespace dodavev {
 class MessageSink;
 class RunHooks;
 class ElementTable;
-struct Session;
+struct RunInputs;
 struct ParameterValues;
 
 // Degrees to radians, as every angle of a run is converted.
@@ -118,18 +118,19 @@ std::string LevelFileName(const ElementTable& elements, int zResidual, double mR
 
 // ---- Set-up ----------------------------------------------------------------------------
 
-// The set-up of a calculation, run after "OK": identifies the reaction again, puts the
+// The set-up of a calculation, run after "OK" and the reaction identification: puts the
 // resonance energy in place of the beam energy for an excitation curve ('R'), reads the
 // levels of the residual nucleus of a nuclear reaction (a missing or malformed level file
 // is reported once; the calculation goes on without its levels), switches the mode to 'Y'
 // for forward scattering beyond the largest angle, and prepares `run` as the walk will.
-void SetUpCalculation(Session& session, RunRequest& request, RunState& run, MessageSink& messages);
+void PrepareCalculation(const RunInputs& inputs, RunRequest& request, RunState& run,
+                        MessageSink& messages);
 
 // The run-level preparation shared by the set-up and the walk: modes, beam energy and
 // angles of the request in radians, the target isotope and the emitted particle (taken
 // from the request in full-spectrum mode), the engine geometry, the kinematics at the
 // beam energy and the cleared walk state. Returns false when a full-spectrum target
 // cannot be backscattered (lighter than the emitted particle).
-bool PrepareRun(const Session& session, const RunRequest& request, RunState& run);
+bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& run);
 
 }  // namespace dodavev

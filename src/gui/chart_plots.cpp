@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "app/batch_run.hpp"
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "charts/chart_files.hpp"
 #include "gui/chart_render.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 

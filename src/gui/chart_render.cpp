@@ -23,9 +23,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "charts/chart_sets.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

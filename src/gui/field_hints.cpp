@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "app/input_ranges.hpp"
 #include "gui/ui_text.hpp"
+#include "model/input_ranges.hpp"
 
 namespace dodavev {
 namespace {

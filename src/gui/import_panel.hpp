@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/registry_entries.hpp"
+#include "engine/registry_entries.hpp"
 
 class QLabel;
 class QLineEdit;

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/parameter_set.hpp"
+#include "model/parameter_set.hpp"
 
 class QWidget;
 

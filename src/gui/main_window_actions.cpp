@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include "app/calculations.hpp"
+#include "app/identify_reaction.hpp"
+#include "app/layer_file_actions.hpp"
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/parameter_actions.hpp"

@@ -8,8 +8,8 @@
 #include <QString>
 #include <functional>
 
-#include "app/data_file_registry.hpp"
-#include "app/registry_entries.hpp"
+#include "engine/registry_entries.hpp"
+#include "model/data_file_registry.hpp"
 
 class QDialog;
 class QListWidget;

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <system_error>
 
-#include "app/session.hpp"
 #include "io/file_naming.hpp"
 #include "io/text_file.hpp"
 
@@ -14,10 +13,6 @@ namespace {
 
 // A layer text is typed by hand; no sensible one comes near this size.
 constexpr std::uintmax_t kMaxLayerFileBytes = 16U * 1024U * 1024U;
-
-void ShowIoError(Session& session, int code, const std::filesystem::path& file) {
-  session.messages.Show(IoErrorText(code, file));
-}
 
 }  // namespace
 
@@ -58,42 +53,6 @@ int WriteLayerText(const std::filesystem::path& path, std::string_view text) {
     }
   }
   return WriteFileAtomically(path, out);
-}
-
-void LoadSampleLayerFile(Session& session, const std::filesystem::path& path) {
-  std::string& text = session.params.richedit1;
-  const int code = ReadLayerText(path, text);
-  session.params.samplefile = path.string();
-  if (code != 0) ShowIoError(session, code, path);
-}
-
-void LoadAbsorberFile(Session& session, const std::filesystem::path& path) {
-  std::string& text = session.params.RichEdit2;
-  const int code = ReadLayerText(path, text);
-  session.params.Absorbensfile = "Absorbens : " + path.string();
-  if (code != 0) ShowIoError(session, code, path);
-}
-
-int SaveSampleLayerFile(Session& session, const std::filesystem::path& chosen) {
-  const std::filesystem::path file = ForceExtension(chosen, ".lay");
-  const int code = WriteLayerText(file, session.params.richedit1);
-  if (code != 0) {
-    ShowIoError(session, code, file);
-    return code;
-  }
-  session.params.samplefile = chosen.string();
-  return 0;
-}
-
-int SaveAbsorberFile(Session& session, const std::filesystem::path& chosen) {
-  const std::filesystem::path file = ForceExtension(chosen, ".lay");
-  const int code = WriteLayerText(file, session.params.RichEdit2);
-  if (code != 0) {
-    ShowIoError(session, code, file);
-    return code;
-  }
-  session.params.Absorbensfile = "Absorbens : " + chosen.string();
-  return 0;
 }
 
 }  // namespace dodavev

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
-#include "physics/element_io.hpp"
+#include "model/element_table.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 
 namespace dodavev {
 

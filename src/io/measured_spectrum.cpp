@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

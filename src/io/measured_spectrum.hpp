@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 
 namespace dodavev {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/parameter_set.hpp"
 #include "io/text_file.hpp"  // kInvalidNumericFormat
+#include "model/parameter_set.hpp"
 
 namespace dodavev {
 

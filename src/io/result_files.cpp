@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/messages.hpp"
 #include "io/file_naming.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/run_state.hpp"
-
 namespace dodavev {
 
 namespace {
@@ -180,19 +178,21 @@ AbsorberPassage InterpolateAbsorber(const AbsorberTable& table, double entryEner
   return passage;
 }
 
-double FoilExitEnergyDirect(double energy, const LayerStructure& foil, const Ion& particle,
-                            double thr, const StoppingModel& model, RunState& run) {
-  if (energy < thr) energy = thr;
-  if (foil.empty()) return energy;
+FoilExit FoilExitEnergyDirect(double energy, const LayerStructure& foil, const Ion& particle,
+                              double thr, const StoppingModel& model) {
+  FoilExit out;
+  out.energy = std::max(energy, thr);
+  if (foil.empty()) return out;
   const Layer& last = foil.layers.back();
   for (int i = 0; i < 10; ++i) {
-    energy -= LayerStopping(last, particle.z, particle.mass, energy, model) * last.thickness / 10.0;
-    if (energy < thr) {
-      energy = thr;
-      run.RaiseThreshold(run.depth - run.step);
+    out.energy -=
+        LayerStopping(last, particle.z, particle.mass, out.energy, model) * last.thickness / 10.0;
+    if (out.energy < thr) {
+      out.energy = thr;
+      ++out.belowThreshold;
     }
   }
-  return energy;
+  return out;
 }
 
 }  // namespace dodavev

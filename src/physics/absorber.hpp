@@ -9,13 +9,11 @@
 #include <array>
 #include <vector>
 
-#include "io/layer_structure.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/stopping.hpp"
 #include "physics/straggling.hpp"
 
 namespace dodavev {
-
-struct RunState;
 
 inline constexpr int kAbsorberRows = 40;
 // Highest entry energy of the foil table, keV.
@@ -91,9 +89,13 @@ struct AbsorberPassage {
 AbsorberPassage InterpolateAbsorber(const AbsorberTable& table, double entryEnergy);
 
 // Exit energy for entry energies beyond the table: ten sub-steps through the last foil
-// layer. Energies are kept at or above `thr`; each fall below it raises the run's
-// threshold counter.
-double FoilExitEnergyDirect(double energy, const LayerStructure& foil, const Ion& particle,
-                            double thr, const StoppingModel& model, RunState& run);
+// layer. Energies are kept at or above `thr`; `belowThreshold` counts the sub-steps that
+// fell below it (the walk raises its threshold counter once for each).
+struct FoilExit {
+  double energy = 0.0;
+  int belowThreshold = 0;
+};
+FoilExit FoilExitEnergyDirect(double energy, const LayerStructure& foil, const Ion& particle,
+                              double thr, const StoppingModel& model);
 
 }  // namespace dodavev

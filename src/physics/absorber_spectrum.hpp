@@ -10,7 +10,7 @@
 #include <functional>
 #include <span>
 
-#include "io/layer_structure.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/absorber.hpp"
 #include "physics/stopping.hpp"
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/messages.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 

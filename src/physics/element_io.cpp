@@ -8,9 +8,9 @@
 #include <string>
 #include <system_error>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {
@@ -367,26 +367,6 @@ PhysicsTablesStatus LoadPhysicsTables(const std::filesystem::path& levDir, Eleme
   tables.msTauTableComplete = status.fileStatus[2] == 0;
   status.lastStatus = status.fileStatus[6];
   return status;
-}
-
-int LookupElement(std::string_view key, const ElementTable& table) {
-  const std::string_view cut = key.substr(0, 2);
-  int found = 0;
-  for (int z = 1; z <= kElementCount; ++z) {
-    const ElementRecord& rec = table[z];
-    if (rec.Present() && cut == rec.SymbolView()) found = z;
-  }
-  return found;
-}
-
-int FindElement(std::string_view key, const ElementTable& table, MessageSink& messages) {
-  const int z = LookupElement(key, table);
-  if (z == 0) {
-    std::string text = "missing stopping power : ";
-    text.append(key.substr(0, 2));
-    messages.Show(text);
-  }
-  return z;
 }
 
 }  // namespace dodavev

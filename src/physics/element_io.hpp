@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "physics/element_table.hpp"
-#include "physics/physics_tables.hpp"
+#include "model/element_table.hpp"
+#include "model/physics_tables.hpp"
 
 namespace dodavev {
 
@@ -58,13 +58,5 @@ struct PhysicsTablesStatus {
 // `table` (hydrogen's are set to zero first).
 PhysicsTablesStatus LoadPhysicsTables(const std::filesystem::path& levDir, ElementTable& table,
                                       PhysicsTables& tables);
-
-// Atomic number of the element whose stored symbol equals the first two characters of
-// `key` byte for byte (a one-character key matches nothing); the last match wins. With no
-// match, shows "missing stopping power : " followed by the key and returns 0.
-int FindElement(std::string_view key, const ElementTable& table, MessageSink& messages);
-
-// The same lookup without a message: 0 when no element has this symbol.
-int LookupElement(std::string_view key, const ElementTable& table);
 
 }  // namespace dodavev

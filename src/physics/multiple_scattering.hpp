@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "io/layer_structure.hpp"
-#include "physics/physics_tables.hpp"
+#include "model/layer_structure.hpp"
+#include "model/physics_tables.hpp"
 
 namespace dodavev {
 

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "physics/physics_tables.hpp"
+#include "model/physics_tables.hpp"
 
 namespace dodavev {
 

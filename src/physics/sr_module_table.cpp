@@ -6,11 +6,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
+#include "model/element_table.hpp"
+#include "model/messages.hpp"
 #include "physics/element_io.hpp"
-#include "physics/element_table.hpp"
 #include "physics/srim_tables.hpp"
 
 namespace dodavev {

@@ -10,10 +10,9 @@
 #include <set>
 #include <utility>
 
-#include "app/messages.hpp"
-#include "app/session.hpp"
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
+#include "model/messages.hpp"
 #include "physics/element_io.hpp"
 #include "physics/sr_module_table.hpp"
 #include "physics/stopping.hpp"
@@ -301,12 +300,6 @@ void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& 
     }
   }
   if (unreadableEntry) messages.Show(kSrimNotReadable);
-}
-
-void ApplyStoppingTableChoice(Session& session) {
-  if (!session.params.RadioButton_ZBL2003) return;
-  LoadSrimTables(session.params.registry.CheckListBox1, session.elements, session.srimTables,
-                 session.messages);
 }
 
 }  // namespace dodavev

@@ -12,13 +12,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/data_file_registry.hpp"
-#include "physics/element_table.hpp"
+#include "model/data_file_registry.hpp"
+#include "model/element_table.hpp"
 
 namespace dodavev {
 
 class MessageSink;
-struct Session;
 
 inline constexpr int kSrimMaxRows = 601;
 inline constexpr int kSrimColumns = 93;  // the energy and Z = 1..92
@@ -94,9 +93,5 @@ SrimFileRows ReadSrimRows(std::string_view text);
 // end; other problems are reported per file.
 void LoadSrimTables(const std::vector<RegistryEntry>& list, const ElementTable& elements,
                     SrimTableSet& out, MessageSink& messages);
-
-// The "OK" step for the stopping source: loads the tables when "ZBL 2003 from files"
-// (`RadioButton_ZBL2003`) is chosen.
-void ApplyStoppingTableChoice(Session& session);
 
 }  // namespace dodavev

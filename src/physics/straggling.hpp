@@ -3,8 +3,8 @@
 // correlation). Straggling is carried as the square of the FWHM (keV^2).
 #pragma once
 
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 
 namespace dodavev {
 

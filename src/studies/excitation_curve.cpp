@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/calculations.hpp"
-#include "app/session.hpp"
 #include "engine/resolution.hpp"
 #include "engine/resolution_report.hpp"
+#include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
 #include "studies/resonance_yield.hpp"
 #include "studies/scan_outcome.hpp"
@@ -147,40 +146,26 @@ std::string ExcitationReport(char geometryKind, double thetaDeg, double alphaDeg
   return out;
 }
 
-void RunExcitationCurve(Session& session, const ScanSettings& settings) {
-  RunRequest request;
-  request.CalcMode = 'R';
-  request.SpectrumFlag = 'R';
-  auto setupRun = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *setupRun, session.messages);
-  const char setupGeometry = setupRun->engine.GeometryKind;
-  setupRun.reset();
-
-  const ParameterSet& p = session.params;
-  StudyResults& st = session.studies;
-  st.resonance.Clear();
-  st.resonanceRows = 0;
-  session.OutputLog.clear();
-  session.results = RunResults{};
-  session.results.CalcMode = 'R';
-  session.results.SpectrumFlag = 'R';
-  session.CalcMode = 'R';
-  session.SpectrumFlag = 'R';
-
+ExcitationOutcome ScanBeamEnergies(const RunInputs& inputs, const RunRequest& request,
+                                   char setupGeometry, const ScanSettings& settings,
+                                   MessageSink& messages) {
+  const ParameterValues& p = inputs.params;
+  ExcitationOutcome result;
   const ExcitationPlan plan = PlanExcitationCurve(p.rezmin, p.rezmax, p.estep);
   if (!plan.problem.empty()) {
-    session.messages.Show(plan.problem);
-    return;
+    messages.Show(plan.problem);
+    return result;
   }
+  result.ran = true;
 
-  const Session& shared = session;
   const double countsPerYield = CountsPerYield(p.q1, p.solid_angle);
   const auto count = static_cast<int>(plan.energies.size());
+  result.total = count;
   ScanOutcome<EnergyRun> outcome = RunScan<EnergyRun>(
-      count, settings, "excitation curves for resonances", "energies", session.messages,
+      count, settings, "excitation curves for resonances", "energies", messages,
       [&](int index, MessageSink& sink) {
         const double e0 = plan.energies[static_cast<std::size_t>(index)];
-        ResonanceHooks hooks(shared, p.er, p.fwhm);
+        ResonanceHooks hooks(inputs, p.er, p.fwhm);
         RunRequest r = request;
         r.CalcMode = 'R';
         r.SpectrumFlag = 'R';
@@ -188,7 +173,7 @@ void RunExcitationCurve(Session& session, const ScanSettings& settings) {
         r.hooks = &hooks;
         auto run = std::make_unique<RunState>();
         auto results = std::make_unique<RunResults>();
-        if (RunResolution(shared, r, *run, *results, sink) == RunOutcome::kBelowThreshold) {
+        if (RunResolution(inputs, r, *run, *results, sink) == RunOutcome::kBelowThreshold) {
           sink.Show("excitation curve: beam energies below the threshold energy give no counts");
         }
         EnergyRun out;
@@ -203,16 +188,14 @@ void RunExcitationCurve(Session& session, const ScanSettings& settings) {
   for (int i = 0; i < rows; ++i) {
     const ResonanceRow& row = outcome.results[static_cast<std::size_t>(i)].row;
     for (int c = 1; c <= ResonanceTable::kValues; ++c)
-      st.resonance.at(i + 1, c) = row[static_cast<std::size_t>(c)];
+      result.table.at(i + 1, c) = row[static_cast<std::size_t>(c)];
   }
-  st.resonanceRows = rows;
+  result.rows = rows;
   const char geometry = rows > 0 ? outcome.results.back().geometryKind : setupGeometry;
-  session.OutputLog = ExcitationReport(geometry, p.th, p.a, p.fwhm, st.resonance, rows);
-  AdoptScanOutcome(session, outcome, "excitation curve", "energies", count, rows, 'R', 'R');
-}
-
-void exitationcurvesforresonances1Click(Session& session) {
-  RunExcitationCurve(session, session.scan);
+  result.report = ExcitationReport(geometry, p.th, p.a, p.fwhm, result.table, rows);
+  result.stopped = outcome.stopped;
+  if (!outcome.results.empty()) result.last = std::move(outcome.results.back().results);
+  return result;
 }
 
 }  // namespace dodavev

@@ -6,16 +6,19 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 #include "studies/parallel_scan.hpp"
 #include "studies/study_tables.hpp"
 
 namespace dodavev {
 
-struct Session;
+struct RunInputs;
+struct RunRequest;
+class MessageSink;
 
 // The beam energies of a scan, or why the inputs are refused (nothing runs then). An
 // empty range (`rezmax` below `rezmin`) is no problem: no energy, the report has headers
@@ -49,12 +52,22 @@ ResonanceRow FillResonanceRow(const RunResults& results, double e0, double er,
 std::string ExcitationReport(char geometryKind, double thetaDeg, double alphaDeg, double fwhmKeV,
                              const ResonanceTable& table, int rows);
 
-// The whole calculation on the session: set-up, one resonance-mode run per beam energy on
-// `settings.jobs` threads, the table, the report (the OutputLog), the row count and the
-// modes 'R'.
-void RunExcitationCurve(Session& session, const ScanSettings& settings);
+// What an excitation-curve scan gives the session.
+struct ExcitationOutcome {
+  bool ran = false;  // the plan could run
+  ResonanceTable table;
+  int rows = 0;
+  std::string report;
+  int total = 0;                     // beam energies planned
+  bool stopped = false;              // stopped before the last energy
+  std::unique_ptr<RunResults> last;  // the last energy's results, when it ran
+};
 
-// The menu entry "excitation curves for resonances" is exitationcurvesforresonances1Click
-// (app/calculations.hpp); it runs RunExcitationCurve with the session's scan settings.
+// One resonance-mode run per beam energy of the plan for the prepared `request`, on
+// `settings.jobs` threads: the table, its rows and the report. `setupGeometry` heads the
+// report when no energy ran. A plan that cannot run is shown on `messages` (`ran` false).
+ExcitationOutcome ScanBeamEnergies(const RunInputs& inputs, const RunRequest& request,
+                                   char setupGeometry, const ScanSettings& settings,
+                                   MessageSink& messages);
 
 }  // namespace dodavev

@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/calculations.hpp"
-#include "app/session.hpp"
 #include "engine/resolution.hpp"
+#include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
 #include "studies/scan_outcome.hpp"
 
@@ -228,36 +227,24 @@ std::string ThetaScanReport(const BestByDepthTable& table, int& rowCount) {
   return out;
 }
 
-void RunOptimisation(Session& session, const ScanSettings& settings) {
-  RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'W';
-  auto setupRun = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *setupRun, session.messages);
-  setupRun.reset();
-
-  const ParameterSet& p = session.params;
-  ClearOptimisationTables(session.studies);
-  session.OutputLog.clear();
-  session.results = RunResults{};
-  session.results.CalcMode = 'O';
-  session.results.SpectrumFlag = 'W';
-  session.CalcMode = 'O';
-  session.SpectrumFlag = 'W';
-
+OptimisationOutcome ScanGeometries(const RunInputs& inputs, const RunRequest& request,
+                                   const ScanSettings& settings, MessageSink& messages) {
+  const ParameterValues& p = inputs.params;
+  OptimisationOutcome result;
+  ClearOptimisationTables(result.tables);
   const OptimisationPlan plan =
       PlanOptimisation(OptimisationInputs{p.theta_min, p.theta_max, p.Alfa_min, p.step_deg,
-                                          session.reaction.kind == ReactionKind::kErd});
+                                          inputs.reaction.kind == ReactionKind::kErd});
   if (!plan.problem.empty()) {
-    session.messages.Show(plan.problem);
-    return;
+    messages.Show(plan.problem);
+    return result;
   }
+  result.ran = true;
 
-  const Session& shared = session;
   const auto count = static_cast<int>(plan.geometries.size());
+  result.total = count;
   ScanOutcome<GeometryRun> outcome = RunScan<GeometryRun>(
-      count, settings, "optimization", "geometries", session.messages,
-      [&](int index, MessageSink& sink) {
+      count, settings, "optimization", "geometries", messages, [&](int index, MessageSink& sink) {
         const ScanGeometry& g = plan.geometries[static_cast<std::size_t>(index)];
         RunRequest r = request;
         r.CalcMode = 'D';
@@ -268,7 +255,7 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
         auto run = std::make_unique<RunState>();
         auto results = std::make_unique<RunResults>();
         CollectingSink said;
-        const RunOutcome how = RunResolution(shared, r, *run, *results, said);
+        const RunOutcome how = RunResolution(inputs, r, *run, *results, said);
         GeometryRun out;
         const std::string geometryProblem = GeometryProblem(run->engine);
         out.impossible = how == RunOutcome::kInvalidInput && !geometryProblem.empty() &&
@@ -290,7 +277,7 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
       });
 
   // The tables are filled in scan order, whatever order the runs ended in.
-  StudyResults& st = session.studies;
+  StudyResults& st = result.tables;
   std::vector<ScanGeometry> skipped;
   for (std::size_t i = 0; i < outcome.results.size(); ++i) {
     if (outcome.results[i].impossible) skipped.push_back(plan.geometries[i]);
@@ -305,21 +292,21 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
     }
     rowCount = n - 1;
     st.angleScanRows = rowCount;
-    session.OutputLog = AlphaScanReport(st.angleScan, rowCount);
+    result.report = AlphaScanReport(st.angleScan, rowCount);
   } else {
     for (std::size_t i = 0; i < outcome.results.size(); ++i) {
       if (!outcome.results[i].impossible)
         KeepBestByDepth(st.bestByDepth, plan.geometries[i], outcome.results[i].rows);
     }
-    session.OutputLog = ThetaScanReport(st.bestByDepth, rowCount);
+    result.report = ThetaScanReport(st.bestByDepth, rowCount);
     st.bestByDepthRows = rowCount;
   }
-  if (!skipped.empty()) session.OutputLog += SkippedGeometriesLine(skipped);
-  AdoptScanOutcome(session, outcome, "optimization", "geometries", count, rowCount, 'O', 'W');
-}
-
-void optimization1Click(Session& session) {
-  RunOptimisation(session, session.scan);
+  if (!skipped.empty()) result.report += SkippedGeometriesLine(skipped);
+  result.rowCount = rowCount;
+  result.done = outcome.results.size();
+  result.stopped = outcome.stopped;
+  if (!outcome.results.empty()) result.last = std::move(outcome.results.back().results);
+  return result;
 }
 
 }  // namespace dodavev

@@ -9,17 +9,20 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 #include "studies/parallel_scan.hpp"
 #include "studies/study_tables.hpp"
 
 namespace dodavev {
 
-struct Session;
+struct RunInputs;
+struct RunRequest;
+class MessageSink;
 
 // The optimisation inputs, angles in degrees.
 struct OptimisationInputs {
@@ -52,6 +55,18 @@ struct OptimisationPlan {
 };
 OptimisationPlan PlanOptimisation(const OptimisationInputs& in);
 
+// What a geometry scan gives the session.
+struct OptimisationOutcome {
+  bool ran = false;                  // the plan could run
+  StudyResults tables;               // the alpha-scan or the theta-scan table with its rows
+  std::string report;                // the alpha-scan or theta-scan report
+  int rowCount = 0;                  // rows of the table the chart draws
+  int total = 0;                     // geometries planned
+  std::size_t done = 0;              // geometries run
+  bool stopped = false;              // stopped before the last geometry
+  std::unique_ptr<RunResults> last;  // the last geometry's results, when it ran
+};
+
 // Depth [nm] and depth resolution [nm] of one printed row of a run.
 struct DepthResolution {
   double depth = 0.0;
@@ -82,11 +97,10 @@ std::string AlphaScanReport(const AngleScanTable& table, int rows);
 // (the chart draws one row fewer), never below 0.
 std::string ThetaScanReport(const BestByDepthTable& table, int& rowCount);
 
-// The whole calculation on the session: set-up, scan on `settings.jobs` threads, tables,
-// report (the OutputLog), row count and mode 'O'.
-void RunOptimisation(Session& session, const ScanSettings& settings);
-
-// The menu entry "optimization" is optimization1Click (app/calculations.hpp); it runs
-// RunOptimisation with the session's scan settings.
+// The whole scan for the prepared `request` on `settings.jobs` threads: the tables, the
+// report, the row count and the results of the last geometry run. A plan that cannot run
+// is shown on `messages` and nothing runs (`ran` false).
+OptimisationOutcome ScanGeometries(const RunInputs& inputs, const RunRequest& request,
+                                   const ScanSettings& settings, MessageSink& messages);
 
 }  // namespace dodavev

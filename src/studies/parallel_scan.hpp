@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 

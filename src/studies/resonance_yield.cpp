@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 
-#include "app/session.hpp"
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "engine/run_inputs.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/pearson7.hpp"
 
 namespace dodavev {
@@ -237,27 +237,27 @@ double StepSpread(const ResolutionTable& table, int row) {
   return std::sqrt((before * before + after * after) / 2.0);
 }
 
-ResonanceHooks::ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV)
-    : session_(session),
+ResonanceHooks::ResonanceHooks(const RunInputs& inputs, double resonanceKeV, double widthKeV)
+    : inputs_(inputs),
       resonance_(resonanceKeV),
       width_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV : 0.0),
       // A twentieth of the resonance width; without a width, a hundredth of a keV.
       fine_(widthKeV > 0.0 && std::isfinite(widthKeV) ? widthKeV / 20.0 : 0.01),
-      choices_(ChoicesFromParameters(session.params)),
-      notes_(&session.elements) {}
+      choices_(inputs.switches.crossSections),
+      notes_(&inputs.elements) {}
 
 CrossSectionIntegral& ResonanceHooks::IntegralFor(const RunState& run,
                                                   const ResonanceIsotope& isotope) {
   const std::pair<int, int> key{isotope.Z, isotope.massNumber};
   auto it = integrals_.find(key);
   if (it != integrals_.end()) return it->second;
-  CrossSectionRequest request = RequestFromSession(session_, run.engine.theta);
+  CrossSectionRequest request = CrossSectionRequestOf(inputs_, run.engine.theta);
   request.z2 = run.z2;
   request.m2 = run.m2;
   request.targetZ = isotope.Z;
   request.targetMass = isotope.massNumber;
   request.windowKeV = 0.0;  // the tabulated points themselves, not a channel's mean
-  const CrossSectionData* data = &session_.crossSections;
+  const CrossSectionData* data = &inputs_.crossSections;
   CrossSectionChoices choices = choices_;
   DataRangeNotes* notes = &notes_;
   auto sigma = [request, choices, data, notes](double eKeV) {
@@ -271,7 +271,7 @@ CrossSectionIntegral& ResonanceHooks::IntegralFor(const RunState& run,
 
 double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunResults& results) {
   if (row < 1) return 0.0;
-  if (run.currentLayer >= session_.sample.layers.size()) return 0.0;
+  if (run.currentLayer >= inputs_.sample.layers.size()) return 0.0;
   ResonanceStep step;
   step.depth = run.depth;
   step.E = results.table.at(row, 4);
@@ -280,8 +280,8 @@ double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunRes
   step.shape = results.table.at(row, 43);
   step.stopping = run.in.stoppingEnd;
   const std::vector<ResonanceIsotope> isotopes =
-      ResonanceIsotopes(session_.sample.layers[run.currentLayer], session_.reaction.kind,
-                        run.targetSymbol, run.mt, session_.params.z1, session_.elements);
+      ResonanceIsotopes(inputs_.sample.layers[run.currentLayer], inputs_.reaction.kind,
+                        run.targetSymbol, run.mt, inputs_.params.z1, inputs_.elements);
   double sum = 0.0;
   for (const ResonanceIsotope& isotope : isotopes)
     sum += IsotopeStepYield(IntegralFor(run, isotope), step, isotope.density);

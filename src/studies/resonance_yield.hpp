@@ -34,7 +34,7 @@
 namespace dodavev {
 
 struct Layer;
-struct Session;
+struct RunInputs;
 class ElementTable;
 
 // The integral of a cross section over the incident energy. sigma(E) is sampled on a mesh
@@ -148,7 +148,7 @@ bool BeamBelowResonance(double energy, double spread, double resonanceKeV, doubl
 class ResonanceHooks : public RunHooks {
  public:
   // `resonanceKeV` and `widthKeV` (the inputs `er` and `fwhm`) set the fine mesh.
-  ResonanceHooks(const Session& session, double resonanceKeV, double widthKeV);
+  ResonanceHooks(const RunInputs& inputs, double resonanceKeV, double widthKeV);
   ResonanceHooks(const ResonanceHooks&) = delete;  // the integrals note into its own notes
   ResonanceHooks& operator=(const ResonanceHooks&) = delete;
   double ResonanceYield(const RunState& run, int row, const RunResults& results) override;
@@ -159,7 +159,7 @@ class ResonanceHooks : public RunHooks {
  private:
   CrossSectionIntegral& IntegralFor(const RunState& run, const ResonanceIsotope& isotope);
 
-  const Session& session_;
+  const RunInputs& inputs_;
   double resonance_;
   double width_;
   double fine_;

@@ -22,7 +22,7 @@
 #include <array>
 
 #include "engine/cross_sections.hpp"
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 #include "physics/pearson7.hpp"
 
 namespace dodavev {

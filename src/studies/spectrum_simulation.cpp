@@ -3,35 +3,25 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/calculations.hpp"
-#include "app/messages.hpp"
-#include "app/session.hpp"
 #include "engine/contributions.hpp"
+#include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {
 
 constexpr double kZero = 2e-10;
 
-// Without a positive channel width no count has a channel: say so rather than show an
-// empty spectrum as a result.
-void WarnOfUncalibratedDetector(const ParameterSet& p, MessageSink& messages) {
-  if (!(p.detkevch > 0.0) || !std::isfinite(p.detkevch)) {
-    messages.Show(
-        "the detector calibration needs a positive keV/channel: the spectrum stays empty");
-  }
-}
-
-DetectorResolutionCoefficients DetectorOf(const ParameterSet& p) {
+DetectorResolutionCoefficients DetectorOf(const ParameterValues& p) {
   return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
 }
 
 // Detector resolution (keV FWHM) at a detected energy; 0 with the detector contribution
 // switched off or where the formula gives no positive number.
-double DetectorFwhm(const ParameterSet& p, double energy) {
-  if (!p.CheckDet) return 0.0;
-  const double d = DetectorResolution(DetectorOf(p), energy);
+double DetectorFwhm(const RunInputs& inputs, double energy) {
+  if (!inputs.switches.contributions.CheckDet) return 0.0;
+  const double d = DetectorResolution(DetectorOf(inputs.params), energy);
   return d > 0.0 && std::isfinite(d) ? d : 0.0;
 }
 
@@ -44,11 +34,11 @@ double WithoutPart(double total, double part) {
 // depth for an emitted particle of a given energy.
 class FollowOutward final : public WayOut {
  public:
-  FollowOutward(const RunState& run, const PathContext& context, const ParameterSet& p,
+  FollowOutward(const RunState& run, const PathContext& context, const RunInputs& inputs,
                 double sampleFwhm, double transfer, double shape, bool foil)
       : run_(run),
         context_(context),
-        p_(p),
+        inputs_(inputs),
         sampleFwhm_(sampleFwhm),
         transfer_(transfer),
         shape_(shape),
@@ -69,7 +59,7 @@ class FollowOutward final : public WayOut {
     if (transfer_ > kZero && path.out.transferFactor > kZero) {
       fwhm *= path.out.transferFactor / transfer_;
     }
-    if (!foil_) fwhm = std::hypot(fwhm, DetectorFwhm(p_, w.detectedEnergy));
+    if (!foil_) fwhm = std::hypot(fwhm, DetectorFwhm(inputs_, w.detectedEnergy));
     w.fwhm = fwhm;
     w.shape = shape_;
     return w;
@@ -78,7 +68,7 @@ class FollowOutward final : public WayOut {
  private:
   const RunState& run_;
   const PathContext& context_;
-  const ParameterSet& p_;
+  const RunInputs& inputs_;
   double sampleFwhm_;
   double transfer_;
   double shape_;
@@ -98,7 +88,7 @@ struct IsotopeRun {
   std::unique_ptr<RunResults> results;  // reports and table, for a run that walked
 };
 
-IsotopeRun RunIsotope(const Session& session, const RunRequest& base,
+IsotopeRun RunIsotope(const RunInputs& inputs, const RunRequest& base,
                       const FullSpectrumRun& planned, bool reports, MessageSink& messages) {
   RunRequest request = base;
   request.reports = reports;
@@ -109,13 +99,20 @@ IsotopeRun RunIsotope(const Session& session, const RunRequest& base,
   auto state = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
   IsotopeRun out;
-  out.outcome = RunSpectrumWalk(session, request, *state, *results, messages);
+  out.outcome = RunSpectrumWalk(inputs, request, *state, *results, messages);
   out.spectrum = results->SimulatedSpectrum;
   if (out.outcome == RunOutcome::kWalked) out.results = std::move(results);
   return out;
 }
 
 }  // namespace
+
+void WarnOfUncalibratedDetector(const ParameterValues& p, MessageSink& messages) {
+  if (!(p.detkevch > 0.0) || !std::isfinite(p.detkevch)) {
+    messages.Show(
+        "the detector calibration needs a positive keV/channel: the spectrum stays empty");
+  }
+}
 
 double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
                             const ElementTable& elements) {
@@ -130,18 +127,18 @@ double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
 
 // ---- Hooks of one run ------------------------------------------------------------------
 
-SpectrumRunHooks::SpectrumRunHooks(const Session& session)
-    : session_(session),
-      notes_(&session.elements),
-      model_(StoppingModelOf(session)),
-      choices_(ChoicesFromParameters(session.params)) {
+SpectrumRunHooks::SpectrumRunHooks(const RunInputs& inputs)
+    : inputs_(inputs),
+      notes_(&inputs.elements),
+      model_(StoppingModelOf(inputs)),
+      choices_(inputs.switches.crossSections) {
   model_.notes = &notes_;
 }
 
 SpectrumRunHooks::~SpectrumRunHooks() = default;
 
 void SpectrumRunHooks::Start(const RunState& run) {
-  const ParameterSet& p = session_.params;
+  const ParameterValues& p = inputs_.params;
   // The cross section of this run's target isotope and emitted particle.
   request_.kind = run.kind;
   request_.z1 = p.z1;
@@ -154,13 +151,13 @@ void SpectrumRunHooks::Start(const RunState& run) {
   request_.level = p.level;
   request_.windowKeV = 0.0;  // point values: the steps average over energies themselves
 
-  context_.emplace(PathContext{session_.sample, session_.absorber, model_, session_.tables,
-                               TransportOptionsOf(session_),
+  context_.emplace(PathContext{inputs_.sample, inputs_.absorber, model_, inputs_.tables,
+                               inputs_.switches.transport,
                                Ion{p.z1, p.m1, static_cast<double>(p.chargestate_in)},
                                Ion{run.z2, run.m2, static_cast<double>(p.chargestate_out)}, p.thr,
                                p.x_corr, p.itlength, false});
 
-  foil_ = !session_.absorber.empty();
+  foil_ = !inputs_.absorber.empty();
   AccumulationSettings settings;
   settings.calibration = ChannelCalibration{p.dete0, p.detkevch};
   settings.channels = p.channels;
@@ -182,10 +179,10 @@ void SpectrumRunHooks::Start(const RunState& run) {
 
 void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResults& results) {
   if (!accumulator_) Start(run);
-  const ParameterSet& p = session_.params;
+  const ParameterValues& p = inputs_.params;
   const ResolutionTable& t = results.table;
-  if (run.currentLayer >= session_.sample.layers.size()) return;
-  const Layer& layer = session_.sample.layers[run.currentLayer];
+  if (run.currentLayer >= inputs_.sample.layers.size()) return;
+  const Layer& layer = inputs_.sample.layers[run.currentLayer];
 
   SpectrumStep s;
   s.row = row;
@@ -201,13 +198,13 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   s.reactionEnergy = run.reactionEnergy;
   s.transfer = t.at(row, 38);
   s.detectedShape = t.at(row, 45);
-  s.concentration = TargetIsotopeDensity(layer, run, p.z1, session_.elements);
+  s.concentration = TargetIsotopeDensity(layer, run, p.z1, inputs_.elements);
   s.sinAlpha = run.engine.sinAlpha;
   // Detected spread of the step; with a foil the detector resolution acts behind it.
   const double spread = std::fabs(t.at(row, 49));
   if (foil_) {
     s.detectedEnergy = run.sampleExitEnergy;
-    s.detectedFwhm = WithoutPart(spread, DetectorFwhm(p, t.at(row, 39)));
+    s.detectedFwhm = WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, 39)));
   } else {
     s.detectedEnergy = t.at(row, 39);
     s.detectedFwhm = spread;
@@ -217,10 +214,11 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   // (added per point) and without the incident spread (already in the reaction energies).
   const double incident = std::fabs(s.K * s.dE * s.transfer);
   const double sampleSide = WithoutPart(
-      foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(p, t.at(row, 39))), incident);
-  const FollowOutward wayOut(run, *context_, p, sampleSide, s.transfer, s.detectedShape, foil_);
+      foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, 39))), incident);
+  const FollowOutward wayOut(run, *context_, inputs_, sampleSide, s.transfer, s.detectedShape,
+                             foil_);
 
-  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections, &notes_};
+  const CrossSectionSource xs{&request_, &choices_, &inputs_.crossSections, &notes_};
   Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
   const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
   results.table.at(row, 40) = yield;
@@ -228,39 +226,40 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
 
 void SpectrumRunHooks::CorrectAbsorberSpectrum(const RunState& run, RunResults& results) {
   if (!foil_ || !accumulator_) return;
-  const ParameterSet& p = session_.params;
+  const ParameterValues& p = inputs_.params;
   AbsorberSpectrumSettings settings;
   settings.ho = p.ho;
-  if (p.CheckDet) settings.detectorFwhm = [&p](double e) { return DetectorFwhm(p, e); };
+  if (inputs_.switches.contributions.CheckDet)
+    settings.detectorFwhm = [this](double e) { return DetectorFwhm(inputs_, e); };
   results.SimulatedSpectrum.fill(0.0);
   CarryThroughFoil(front_, frontAxis_, results.SimulatedSpectrum, SpectrumAxis{p.dete0, p.detkevch},
-                   run.absorberTable, session_.absorber,
+                   run.absorberTable, inputs_.absorber,
                    Ion{run.z2, run.m2, static_cast<double>(p.chargestate_out)}, model_, settings);
   results.SimulatedSpectrum[0] = 0.0;  // channel 0 is not part of the recorded spectrum
 }
 
-RunOutcome RunSpectrumWalk(const Session& session, RunRequest request, RunState& run,
+RunOutcome RunSpectrumWalk(const RunInputs& inputs, RunRequest request, RunState& run,
                            RunResults& results, MessageSink& messages) {
-  SpectrumRunHooks hooks(session);
+  SpectrumRunHooks hooks(inputs);
   request.hooks = &hooks;
-  return RunResolution(session, request, run, results, messages);
+  return RunResolution(inputs, request, run, results, messages);
 }
 
 // ---- Full spectrum -------------------------------------------------------------------------
 
-std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget) {
-  const ParameterSet& p = session.params;
+std::vector<FullSpectrumRun> PlanFullSpectrum(const RunInputs& inputs, bool givenTarget) {
+  const ParameterValues& p = inputs.params;
   const std::vector<IsotopeNode> isotopes =
-      givenTarget ? GivenTargetIsotopeList(p.target, p.mt, session.elements)
-                  : BuildIsotopeList(session.sample, session.elements);
+      givenTarget ? GivenTargetIsotopeList(p.target, p.mt, inputs.elements)
+                  : BuildIsotopeList(inputs.sample, inputs.elements);
   const bool forward = p.th < 90.0;
-  ReactionKind kind = session.reaction.kind;
+  ReactionKind kind = inputs.reaction.kind;
   std::vector<FullSpectrumRun> plan;
   for (const IsotopeNode& isotope : isotopes) {
     // The given target keeps the reaction's own mass as typed, so that it equals the
     // sub-spectrum; the sample's isotopes take their real masses for the kinematics and
     // the cross sections.
-    const double mass = givenTarget ? p.mt : IsotopeMass(isotope, session.elements);
+    const double mass = givenTarget ? p.mt : IsotopeMass(isotope, inputs.elements);
     plan.push_back({isotope, mass, kind});
     if (forward) {
       kind = SwitchedForward(kind);
@@ -272,20 +271,20 @@ std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool given
   return plan;
 }
 
-FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
+FullSpectrumResult SimulateFullSpectrum(const RunInputs& inputs, const RunRequest& base,
                                         const std::vector<FullSpectrumRun>& plan,
                                         const ScanSettings& settings, MessageSink& messages) {
   const int count = static_cast<int>(plan.size());
   // Only the last run's reports are shown: the others skip their formatting.
   auto task = [&](int index, MessageSink& sink) {
-    return RunIsotope(session, base, plan[static_cast<std::size_t>(index)], index == count - 1,
+    return RunIsotope(inputs, base, plan[static_cast<std::size_t>(index)], index == count - 1,
                       sink);
   };
   ScanOutcome<IsotopeRun> scan =
       RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages, task);
 
   FullSpectrumResult result;
-  result.sum = Spectrum(session.params.channels);
+  result.sum = Spectrum(inputs.params.channels);
   result.runs = static_cast<int>(scan.results.size());
   result.stopped = scan.stopped;
   // Summed in plan order, whatever order the runs finished in.
@@ -309,7 +308,7 @@ FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest
     // with them; its spectrum is the same, and its messages were shown already.
     CollectingSink again;
     IsotopeRun shown =
-        RunIsotope(session, base, plan[static_cast<std::size_t>(lastWalked)], true, again);
+        RunIsotope(inputs, base, plan[static_cast<std::size_t>(lastWalked)], true, again);
     if (shown.results) result.last = std::move(shown.results);
   }
   if (allBelowThreshold) {
@@ -320,51 +319,6 @@ FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest
                   std::to_string(count) + " isotope runs");
   }
   return result;
-}
-
-// ---- Menu handlers -----------------------------------------------------------------------
-
-void spectrumsimulation1Click(Session& session) {
-  RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'N';
-  auto run = std::make_unique<RunState>();
-  auto results = std::make_unique<RunResults>();
-  SetUpCalculation(session, request, *run, session.messages);
-  WarnOfUncalibratedDetector(session.params, session.messages);
-  const RunOutcome outcome = RunSpectrumWalk(session, request, *run, *results, session.messages);
-  ShowRunOutcome(outcome, session.messages);
-  session.results = std::move(*results);
-  session.OutputLog = session.results.mainReport;
-  session.CalcMode = session.results.CalcMode;
-  session.SpectrumFlag = 'N';
-  session.results.SpectrumFlag = 'N';
-  session.studies.Button12Caption = kViewSubspectrum;
-}
-
-void spektrumsim21Click(Session& session) {
-  RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'T';
-  auto prepared = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *prepared, session.messages);
-  WarnOfUncalibratedDetector(session.params, session.messages);
-  const bool given = session.params.CheckBox1_given_target;
-  FullSpectrumResult full = SimulateFullSpectrum(session, request, PlanFullSpectrum(session, given),
-                                                 session.scan, session.messages);
-
-  if (full.last) {
-    session.results = std::move(*full.last);
-  } else {
-    session.results = RunResults{};
-    session.results.CalcMode = request.CalcMode;
-  }
-  session.results.SimulatedSpectrum = full.sum;
-  session.results.SpectrumFlag = 'N';
-  session.OutputLog = session.results.mainReport;
-  session.CalcMode = session.results.CalcMode;
-  session.SpectrumFlag = 'N';
-  session.studies.Button12Caption = given ? kViewSubspectrum : kViewSpectrum;
 }
 
 }  // namespace dodavev

@@ -4,7 +4,7 @@
 // whose printed steps add their counts to the run's simulated spectrum; with an absorber
 // foil the spectrum is carried through the foil after the walk.
 //
-// The runs of a full spectrum are independent: they read the session and write only their
+// The runs of a full spectrum are independent: they read the run inputs and write only their
 // own state and results, so they go on side by side on all cores and are summed in the
 // order of the isotope list, which gives the same spectrum as running them one by one.
 #pragma once
@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/path.hpp"
 #include "engine/resolution.hpp"
+#include "engine/run_inputs.hpp"
 #include "physics/absorber_spectrum.hpp"
-#include "physics/path.hpp"
 #include "studies/parallel_scan.hpp"
 #include "studies/profile.hpp"
 #include "studies/spectrum_accumulation.hpp"
@@ -26,6 +27,10 @@ namespace dodavev {
 // Captions of the output panel's spectrum button.
 inline constexpr const char* kViewSubspectrum = "View subspectrum";
 inline constexpr const char* kViewSpectrum = "View spectrum";
+
+// Without a positive channel width no count has a channel: says so rather than show an
+// empty spectrum as a result.
+void WarnOfUncalibratedDetector(const ParameterValues& p, MessageSink& messages);
 
 // Atomic density (1e22 atoms/cm3) of the run's target isotope in `layer`: the layer's
 // entries of the target element, a natural one with the isotope's natural abundance. For
@@ -37,7 +42,7 @@ double TargetIsotopeDensity(const Layer& layer, const RunState& run, int z1,
 // foil, the way through the foil after the walk. One object per run.
 class SpectrumRunHooks final : public RunHooks {
  public:
-  explicit SpectrumRunHooks(const Session& session);
+  explicit SpectrumRunHooks(const RunInputs& inputs);
   ~SpectrumRunHooks() override;
   SpectrumRunHooks(const SpectrumRunHooks&) = delete;  // the model points at its own notes
   SpectrumRunHooks& operator=(const SpectrumRunHooks&) = delete;
@@ -49,7 +54,7 @@ class SpectrumRunHooks final : public RunHooks {
  private:
   void Start(const RunState& run);
 
-  const Session& session_;
+  const RunInputs& inputs_;
   DataRangeNotes notes_;  // cross sections and stopping of the accumulation and the foil
   StoppingModel model_;
   CrossSectionChoices choices_;
@@ -65,7 +70,7 @@ class SpectrumRunHooks final : public RunHooks {
 
 // One run of the depth walk in spectrum mode for `request` (`SpectrumFlag` 'N', or 'T' with
 // the isotope and kind of a full-spectrum run); the spectrum is in `results`.
-RunOutcome RunSpectrumWalk(const Session& session, RunRequest request, RunState& run,
+RunOutcome RunSpectrumWalk(const RunInputs& inputs, RunRequest request, RunState& run,
                            RunResults& results, MessageSink& messages);
 
 // One run of a full spectrum: the isotope, the mass (amu) the run takes for it, and the
@@ -81,7 +86,7 @@ struct FullSpectrumRun {
 // identified kind; below 90 degrees recoils and forward-scattered projectiles both arrive,
 // so the kind switches between ERD and FS and each isotope runs a second time, the switched
 // kind carrying over to the next isotope.
-std::vector<FullSpectrumRun> PlanFullSpectrum(const Session& session, bool givenTarget);
+std::vector<FullSpectrumRun> PlanFullSpectrum(const RunInputs& inputs, bool givenTarget);
 
 struct FullSpectrumResult {
   Spectrum sum{};                    // counts per keV, channels 1..number of channels
@@ -93,11 +98,8 @@ struct FullSpectrumResult {
 // Runs the planned runs on the threads of `settings` and sums their spectra in plan order.
 // `base` carries the modes and levels the set-up prepared. The runs' messages go to
 // `messages` in plan order, each text once.
-FullSpectrumResult SimulateFullSpectrum(const Session& session, const RunRequest& base,
+FullSpectrumResult SimulateFullSpectrum(const RunInputs& inputs, const RunRequest& base,
                                         const std::vector<FullSpectrumRun>& plan,
                                         const ScanSettings& settings, MessageSink& messages);
-
-// The menu handlers spectrumsimulation1Click ("spectrum simulation") and
-// spektrumsim21Click ("full spectrum (1)") are declared in app/calculations.hpp.
 
 }  // namespace dodavev

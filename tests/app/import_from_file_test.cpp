@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 #include "physics/zbl_test_elements.hpp"
 #include "support/temp_dir.hpp"
 

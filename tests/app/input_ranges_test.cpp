@@ -1,4 +1,4 @@
-#include "app/input_ranges.hpp"
+#include "model/input_ranges.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/identify_reaction.hpp"
 #include "app/ok_action.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/session_fixture.hpp"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "io/parameter_file.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

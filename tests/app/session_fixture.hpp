@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/messages.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev::testing {
 

@@ -8,7 +8,7 @@
 
 #include "app/ok_action.hpp"
 #include "app/session_fixture.hpp"
-#include "io/layer_structure.hpp"
+#include "model/layer_structure.hpp"
 #include "physics/srim_tables.hpp"
 #include "physics/zbl_test_elements.hpp"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/input_ranges.hpp"
 #include "app/ok_action.hpp"
-#include "app/parameter_set.hpp"
+#include "model/input_ranges.hpp"
+#include "model/parameter_set.hpp"
 
 namespace dodavev {
 namespace {

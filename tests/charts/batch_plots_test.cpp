@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/batch_run.hpp"
-#include "app/messages.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

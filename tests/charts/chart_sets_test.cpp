@@ -9,8 +9,8 @@
 #include <limits>
 #include <memory>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "charts/axis_panel.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

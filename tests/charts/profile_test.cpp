@@ -10,9 +10,9 @@
 
 #include <memory>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
 #include "charts/chart_sets.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -6,9 +6,10 @@
 
 #include <string>
 
-#include "app/registry_entries.hpp"
+#include "app/cross_section_actions.hpp"
 #include "app/session.hpp"
 #include "engine/cross_sections.hpp"
+#include "engine/registry_entries.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

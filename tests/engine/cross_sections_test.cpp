@@ -1,4 +1,8 @@
 #include "engine/cross_sections.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/cross_section_actions.hpp"
+#include "app/run_inputs_of.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +13,8 @@
 #include <numbers>
 #include <string>
 
-#include "app/registry_entries.hpp"
 #include "app/session.hpp"
+#include "engine/registry_entries.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {
@@ -366,7 +370,7 @@ TEST_F(CrossSectionLoading, CheckedEntriesOfTheChosenListsAreRead) {
   // a channel (7.03 keV) at 1250 keV has the interval's trapezoid mean (100 + 200) / 2.
   session.reaction.kind = ReactionKind::kRbs;
   p.target = "C ";
-  const CrossSectionRequest r = RequestFromSession(session, 165.0 * kDeg);
+  const CrossSectionRequest r = CrossSectionRequestOf(RunInputsOf(session), 165.0 * kDeg);
   const CrossSectionChoices c = ChoicesFromParameters(p);
   EXPECT_NEAR(CrossSectionAt(r, c, session.crossSections, 1.25), 0.150, 1e-9);
   EXPECT_NEAR(CrossSectionAt(r, c, session.crossSections, 4.0),

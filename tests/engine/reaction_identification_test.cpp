@@ -1,4 +1,5 @@
 #include "engine/reaction_identification.hpp"
+#include "app/identify_reaction.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,7 @@
 #include "engine/resolution.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/run_inputs_of.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +17,7 @@
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/session_fixture.hpp"
-#include "physics/path.hpp"
+#include "engine/path.hpp"
 #include "physics/stopping.hpp"
 #include "support/report_lines.hpp"
 #include "support/temp_dir.hpp"
@@ -35,7 +38,8 @@ class DepthResolution : public testing::StartedSession {
     Button5Click(session());
     CollectingSink sink;
     SetUpCalculation(session(), request, run_, sink);
-    const RunOutcome outcome = RunResolution(session(), request, run_, *results_, sink);
+    const RunOutcome outcome =
+        RunResolution(RunInputsOf(session()), request, run_, *results_, sink);
     runMessages_ = sink.messages;
     return outcome;
   }
@@ -344,7 +348,7 @@ TEST_F(DepthResolution, RunsOnTwoThreadsEqualRunsOneAfterTheOther) {
   auto runOnce = [&s](const RunRequest& request, RunResults& out) {
     RunState run;
     CollectingSink sink;
-    RunResolution(s, request, run, out, sink);
+    RunResolution(RunInputsOf(s), request, run, out, sink);
   };
   auto serialA = std::make_unique<RunResults>();
   auto serialB = std::make_unique<RunResults>();

@@ -1,4 +1,7 @@
 #include "engine/setup.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/run_inputs_of.hpp"
 
 #include <gtest/gtest.h>
 
@@ -308,7 +311,8 @@ TEST_F(CalculationSetUp, MissingLevelFileIsReportedOnceAndTheCalculationGoesOn) 
   EXPECT_TRUE(request.levelEnergies.empty());
   // The ground state needs no level file: the walk still runs.
   RunResults results;
-  EXPECT_EQ(RunResolution(session(), request, run, results, sink), RunOutcome::kWalked);
+  EXPECT_EQ(RunResolution(RunInputsOf(session()), request, run, results, sink),
+            RunOutcome::kWalked);
   EXPECT_GT(results.RowCount, 0);
   EXPECT_EQ(sink.messages.size(), 1U);
 }
@@ -368,7 +372,7 @@ TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
   request.fullSpectrumMass = 29.0;
   request.kind = ReactionKind::kErd;
   RunState run;
-  ASSERT_TRUE(PrepareRun(session(), request, run));
+  ASSERT_TRUE(PrepareRun(RunInputsOf(session()), request, run));
   // The recoil is the target isotope itself; the walk goes on as a sub-spectrum run.
   EXPECT_EQ(run.kind, ReactionKind::kErd);
   EXPECT_EQ(run.targetSymbol, "SI");
@@ -377,7 +381,7 @@ TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
   EXPECT_EQ(run.SpectrumFlag, 'N');
 
   request.kind = ReactionKind::kForwardScattering;
-  ASSERT_TRUE(PrepareRun(session(), request, run));
+  ASSERT_TRUE(PrepareRun(RunInputsOf(session()), request, run));
   EXPECT_EQ(run.z2, 2);  // the projectile itself
   EXPECT_DOUBLE_EQ(run.m2, 4.0);
 
@@ -385,10 +389,11 @@ TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
   request.kind = ReactionKind::kRbs;
   request.fullSpectrumTarget = "h";
   request.fullSpectrumMass = 1.0;
-  EXPECT_FALSE(PrepareRun(session(), request, run));
+  EXPECT_FALSE(PrepareRun(RunInputsOf(session()), request, run));
   RunResults results;
   CollectingSink sink;
-  EXPECT_EQ(RunResolution(session(), request, run, results, sink), RunOutcome::kTargetNotUsable);
+  EXPECT_EQ(RunResolution(RunInputsOf(session()), request, run, results, sink),
+            RunOutcome::kTargetNotUsable);
   EXPECT_TRUE(results.mainReport.empty());
 }
 

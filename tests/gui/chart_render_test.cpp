@@ -14,12 +14,12 @@
 #include <string>
 
 #include "app/calculations.hpp"
-#include "app/messages.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
 #include "charts/chart_sets.hpp"
 #include "gui/chart_plots.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

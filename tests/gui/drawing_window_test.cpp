@@ -20,10 +20,10 @@
 #include <memory>
 
 #include "app/calculations.hpp"
-#include "app/messages.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

@@ -24,9 +24,9 @@
 #include <chrono>
 #include <thread>
 
-#include "app/input_ranges.hpp"
 #include "gui/drawing_window.hpp"
 #include "gui/field_hints.hpp"
+#include "model/input_ranges.hpp"
 #include "support/temp_dir.hpp"
 #include "window_fixture.hpp"
 

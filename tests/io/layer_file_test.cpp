@@ -1,5 +1,6 @@
 // Loading and saving layer files, and the file ending forced by the writers.
 #include "io/layer_file.hpp"
+#include "app/layer_file_actions.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/messages.hpp"
 #include "io/layer_parser.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
 
 namespace dodavev {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 #include "physics/srim_tables.hpp"
 #include "physics/stopping.hpp"
 #include "physics/zbl_test_elements.hpp"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/data_file_registry.hpp"
-#include "app/messages.hpp"
+#include "model/data_file_registry.hpp"
+#include "model/messages.hpp"
 #include "physics/srim_tables.hpp"
 #include "physics/zbl_test_elements.hpp"
 #include "support/temp_dir.hpp"

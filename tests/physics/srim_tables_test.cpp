@@ -8,8 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "app/messages.hpp"
 #include "app/session.hpp"
+#include "app/stopping_sources.hpp"
+#include "model/messages.hpp"
 #include "physics/stopping.hpp"
 #include "physics/zbl_test_elements.hpp"
 

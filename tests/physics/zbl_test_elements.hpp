@@ -8,8 +8,8 @@
 #include <array>
 #include <initializer_list>
 
-#include "io/layer_structure.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/layer_structure.hpp"
 
 namespace dodavev::testing {
 

@@ -1,6 +1,9 @@
 // Excitation curves: the beam energies of a scan, the row filler with its interpolation at
 // Er, the report, and whole curves against the thick-target yield of a resonance.
 #include "studies/excitation_curve.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/run_inputs_of.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +17,7 @@
 #include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/session_fixture.hpp"
-#include "physics/path.hpp"
+#include "engine/path.hpp"
 #include "physics/stopping.hpp"
 #include "support/report_lines.hpp"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/session_fixture.hpp"
-#include "io/layer_structure.hpp"
+#include "model/layer_structure.hpp"
 
 namespace dodavev {
 namespace {

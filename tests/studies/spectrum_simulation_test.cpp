@@ -1,4 +1,7 @@
 #include "studies/spectrum_simulation.hpp"
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/run_inputs_of.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +16,8 @@
 #include "app/ok_action.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/session_fixture.hpp"
+#include "engine/path.hpp"
 #include "engine/setup.hpp"
-#include "physics/path.hpp"
 #include "physics/stopping.hpp"
 
 namespace dodavev {
@@ -232,7 +235,7 @@ TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEd
   EXPECT_NEAR(TotalCounts(s, params().detkevch), expected, 0.02 * expected);
 
   // Each isotope on its own, at its own K: 28Si 0.564947, 29Si 0.576332, 30Si 0.587149.
-  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_EQ(plan.size(), 3U);
   RunRequest base;
   base.CalcMode = 'D';
@@ -241,7 +244,8 @@ TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEd
   const double kFactor[] = {0.564947, 0.576332, 0.587149};
   for (std::size_t i = 0; i < plan.size(); ++i) {
     EXPECT_EQ(plan[i].isotope.A, 28 + static_cast<int>(i));
-    const FullSpectrumResult one = SimulateFullSpectrum(session(), base, {plan[i]}, {}, sink);
+    const FullSpectrumResult one =
+        SimulateFullSpectrum(RunInputsOf(session()), base, {plan[i]}, {}, sink);
     EXPECT_NEAR(CentroidPosition(one.sum), (kFactor[i] * 2000.0 - 185.88) / 7.03, 1.0) << i;
   }
 }
@@ -344,7 +348,7 @@ TEST_F(SpectrumSimulation, HeavierElementsGiveTallerEdgesInProportionToZSquared)
 TEST_F(SpectrumSimulation, PlanListsEachNaturalIsotopeOnceInTheElementTablesOrder) {
   params().richedit1 = "A=100\nn=5e22\nc#,1\nsi#,1\nA=100\nn=5e22\nsi#,1\nc#,2\n";
   Button5Click(session());
-  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   std::vector<int> masses;
   for (const FullSpectrumRun& r : plan)
     masses.push_back(r.isotope.A);
@@ -366,7 +370,7 @@ TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
   params().richedit1 = "S=\nn=5e22\nh,1\nc,1\n";
   Button5Click(session());
   ASSERT_EQ(session().reaction.kind, ReactionKind::kErd);
-  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_EQ(plan.size(), 4U);
   EXPECT_EQ(plan[0].kind, ReactionKind::kErd);
   EXPECT_EQ(plan[1].kind, ReactionKind::kForwardScattering);
@@ -381,10 +385,10 @@ TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
   base.SpectrumFlag = 'T';
   CollectingSink sink;
   const FullSpectrumResult forward =
-      SimulateFullSpectrum(session(), base, plan, {1, nullptr}, sink);
+      SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, sink);
   const std::vector<FullSpectrumRun> reversed(plan.rbegin(), plan.rend());
   const FullSpectrumResult backward =
-      SimulateFullSpectrum(session(), base, reversed, {1, nullptr}, sink);
+      SimulateFullSpectrum(RunInputsOf(session()), base, reversed, {1, nullptr}, sink);
   const double total = TotalCounts(forward.sum, params().detkevch);
   EXPECT_GT(total, 0.0);
   EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
@@ -398,14 +402,14 @@ TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
 TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
   params().richedit1 = "A=500\nn=6e22\nc#,1\no#,2\nA=800\nn=5e22\nsi#,1\nn#,1\nS=\nn=5e22\nti#,1\n";
   Button5Click(session());
-  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(session(), false);
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_GT(plan.size(), 8U);
   RunRequest base;
   base.CalcMode = 'D';
   base.SpectrumFlag = 'T';
   CollectingSink serialSink;
   const FullSpectrumResult serial =
-      SimulateFullSpectrum(session(), base, plan, {1, nullptr}, serialSink);
+      SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, serialSink);
   ASSERT_TRUE(serial.last);
   EXPECT_FALSE(serial.last->mainReport.empty());  // the run shown keeps its report
   EXPECT_GT(TotalCounts(serial.sum, params().detkevch), 0.0);
@@ -414,7 +418,7 @@ TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
     SCOPED_TRACE(jobs);
     CollectingSink parallelSink;
     const FullSpectrumResult parallel =
-        SimulateFullSpectrum(session(), base, plan, {jobs, nullptr}, parallelSink);
+        SimulateFullSpectrum(RunInputsOf(session()), base, plan, {jobs, nullptr}, parallelSink);
     // Byte for byte, not only equal as numbers.
     ASSERT_EQ(serial.sum.size(), parallel.sum.size());
     EXPECT_EQ(std::memcmp(serial.sum.data(), parallel.sum.data(),
@@ -431,7 +435,7 @@ TEST_F(SpectrumSimulation, ShownReportIsTheLastWalkingRunsWhenTheLastRunDoesNotW
   // ion and does not walk; the report shown is that of the silicon run before it.
   ClassicRbs("au", "197", "A=200\nn=5.9e22\nau#,1\nS=\nn=5e22\nsi#,1\nh,1\n");
   const std::vector<FullSpectrumRun> plan =
-      (Button5Click(session()), PlanFullSpectrum(session(), false));
+      (Button5Click(session()), PlanFullSpectrum(RunInputsOf(session()), false));
   ASSERT_EQ(plan.back().isotope.Z, 1);
   FullSpectrum();
   // The report of the last silicon run, with its rows.

@@ -37,7 +37,6 @@
 #include <memory>
 
 #include "app/calculations.hpp"
-#include "app/messages.hpp"
 #include "app/output_actions.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
@@ -48,6 +47,7 @@
 #include "gui/main_window.hpp"
 #include "gui/registry_pages.hpp"
 #include "gui/window_message_sink.hpp"
+#include "model/messages.hpp"
 
 namespace {
 

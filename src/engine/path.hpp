@@ -7,15 +7,14 @@
 
 #include <functional>
 
-#include "io/layer_structure.hpp"
-#include "physics/physics_tables.hpp"
+#include "model/layer_structure.hpp"
+#include "model/physics_tables.hpp"
 #include "physics/stopping.hpp"
 #include "physics/straggling.hpp"
 
 namespace dodavev {
 
 struct RunState;
-struct Session;
 
 // Everything the paths read besides the run state; fixed for one run.
 struct PathContext {
@@ -38,11 +37,6 @@ struct PathContext {
 // of the given energy (keV). Constant for elastic processes; the Q-value kinematics at that
 // energy for nuclear reactions.
 using KinematicsAt = std::function<double(double incidentEnergy)>;
-
-// The Options-page switches of the session's inputs.
-TransportOptions TransportOptionsOf(const Session& session);
-// The stopping source of the session's inputs and tables.
-StoppingModel StoppingModelOf(const Session& session);
 
 // Straggling FWHM^2 of the incident ion over one depth step of the current sample layer at
 // `energy` keV (path length step / sin(alpha)).

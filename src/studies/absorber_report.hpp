@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/run_results.hpp"
+#include "model/run_results.hpp"
 #include "physics/absorber.hpp"
 
 namespace dodavev {

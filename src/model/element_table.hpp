@@ -30,8 +30,8 @@ struct ElementRecord {
   std::array<float, kMaxIsotopes> isotopeAbundance{};          // fraction, as in the file
   double unusedValue2 = 0.0;
   float unusedValue3 = 0.0F;
-  double fermiVelocity = 0.0;       // Bohr velocities, element as a target
-  double chargeLambdaFactor = 0.0;  // screening-length factor, element as an ion
+  double fermiVelocity = 0.0;           // Bohr velocities, element as a target
+  double chargeLambdaFactor = 0.0;      // screening-length factor, element as an ion
   std::array<double, 9> heCoeff{};      // helium electronic stopping A1..A9 (index 0 = A1)
   std::array<double, 8> protonCoeff{};  // proton electronic stopping A1..A8
   std::array<double, 4> chuParam{};     // Chu straggling correction; zero for hydrogen
@@ -50,5 +50,13 @@ class ElementTable {
  private:
   std::array<ElementRecord, kElementCount + 1> records_{};
 };
+
+// Atomic number of the element whose stored symbol equals the first two characters of
+// `key` byte for byte (a one-character key matches nothing); the last match wins. With no
+// match, shows "missing stopping power : " followed by the key and returns 0.
+int FindElement(std::string_view key, const ElementTable& table, MessageSink& messages);
+
+// The same lookup without a message: 0 when no element has this symbol.
+int LookupElement(std::string_view key, const ElementTable& table);
 
 }  // namespace dodavev

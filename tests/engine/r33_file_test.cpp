@@ -1,4 +1,4 @@
-#include "io/r33_file.hpp"
+#include "engine/r33_file.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "physics/path.hpp"
+#include "engine/path.hpp"
 
 #include <gtest/gtest.h>
 

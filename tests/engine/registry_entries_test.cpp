@@ -1,9 +1,9 @@
-#include "app/registry_entries.hpp"
+#include "engine/registry_entries.hpp"
 
 #include <gtest/gtest.h>
 
-#include "app/messages.hpp"
-#include "physics/element_table.hpp"
+#include "model/element_table.hpp"
+#include "model/messages.hpp"
 
 namespace dodavev {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/messages.hpp"
+#include "model/messages.hpp"
 
 #include <iostream>
 

@@ -1,11 +1,11 @@
-#include "app/registry_entries.hpp"
+#include "engine/registry_entries.hpp"
 
 #include <optional>
 
-#include "app/messages.hpp"
 #include "io/number_parse.hpp"
+#include "model/element_table.hpp"
+#include "model/messages.hpp"
 #include "physics/element_io.hpp"
-#include "physics/element_table.hpp"
 #include "physics/sr_module_table.hpp"
 
 namespace dodavev {

@@ -1,10 +1,9 @@
-#include "physics/path.hpp"
+#include "engine/path.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "app/session.hpp"
 #include "engine/run_state.hpp"
 #include "physics/absorber.hpp"
 #include "physics/multiple_scattering.hpp"
@@ -162,16 +161,6 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
 }
 
 }  // namespace
-
-TransportOptions TransportOptionsOf(const Session& session) {
-  const ParameterSet& p = session.params;
-  return TransportOptions{p.CheckStraggling, p.CheckChu, p.CheckYang, p.Checktschalar, p.CheckMS};
-}
-
-StoppingModel StoppingModelOf(const Session& session) {
-  return StoppingModel{session.elements, &session.srimTables, session.params.RadioButton_ZBL2003,
-                       session.params.CheckNuclearStopping};
-}
 
 double IncidentStraggling(const RunState& run, const PathContext& context, double energy) {
   const Layer* layer = CurrentLayer(run, context);

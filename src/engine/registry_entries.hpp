@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/data_file_registry.hpp"
+#include "model/data_file_registry.hpp"
 
 namespace dodavev {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/data_file_registry.hpp"
+#include "model/data_file_registry.hpp"
 
 namespace dodavev {
 

@@ -1,13 +1,10 @@
-#include "physics/absorber_report.hpp"
+#include "studies/absorber_report.hpp"
 
 #include <cmath>
 #include <cstdio>
 
-#include "app/calculations.hpp"
-#include "app/messages.hpp"
-#include "app/session.hpp"
+#include "model/messages.hpp"
 #include "physics/data_range_notes.hpp"
-#include "physics/path.hpp"
 
 namespace dodavev {
 
@@ -163,50 +160,6 @@ TschalarOutcome TschalarReport(const LayerStructure& foil, const Ion& emitted,
                       Fixed(table.at(row, 5), 10, 2) + "\r\n";
   }
   return outcome;
-}
-
-}  // namespace dodavev
-
-// The two menu handlers over the session.
-namespace dodavev {
-
-void energy_lossClick(Session& session) {
-  const ParameterSet& p = session.params;
-  EnergyLossInputs inputs;
-  inputs.incident = Ion{p.z1, p.m1, static_cast<double>(p.chargestate_in)};
-  inputs.e0 = p.e0;
-  inputs.x = p.x;
-  inputs.xCorr = p.x_corr;
-  inputs.options = TransportOptionsOf(session);
-  DataRangeNotes notes(&session.elements);
-  StoppingModel model = StoppingModelOf(session);
-  model.notes = &notes;
-  EnergyLossOutcome outcome = EnergyLossReport(session.absorber, inputs, model, session.messages);
-  notes.Show(session.messages);
-  if (!outcome.ran) return;
-  session.energyLossTable = std::move(outcome.table);
-  session.results.RowCount = outcome.RowCount;
-  session.results.CalcMode = 'E';
-  session.CalcMode = 'E';
-  session.OutputLog = std::move(outcome.report);
-}
-
-void schalareffect1Click(Session& session) {
-  const ParameterSet& p = session.params;
-  const Ion emitted{p.z2, p.m2, static_cast<double>(p.chargestate_out)};
-  const FoilSettings settings{p.x, p.ho, TransportOptionsOf(session)};
-  DataRangeNotes notes(&session.elements);
-  StoppingModel model = StoppingModelOf(session);
-  model.notes = &notes;
-  TschalarOutcome outcome =
-      TschalarReport(session.absorber, emitted, settings, model, session.messages);
-  notes.Show(session.messages);
-  if (!outcome.ran) return;
-  session.results.table = outcome.table;
-  session.results.RowCount = outcome.RowCount;
-  session.results.CalcMode = 'T';
-  session.CalcMode = 'T';
-  session.OutputLog = std::move(outcome.report);
 }
 
 }  // namespace dodavev

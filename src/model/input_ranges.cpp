@@ -1,4 +1,4 @@
-#include "app/input_ranges.hpp"
+#include "model/input_ranges.hpp"
 
 #include <array>
 #include <cstdio>

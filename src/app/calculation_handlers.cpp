@@ -1,0 +1,212 @@
+// The seven menu handlers of the "calculations" menu (also the BatchFile calculation
+// names): each sets the calculation up on the session, runs it on the session's run
+// inputs and makes its outcome the session's results, report and modes.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
+#include "app/run_inputs_of.hpp"
+#include "app/session.hpp"
+#include "engine/resolution.hpp"
+#include "engine/setup.hpp"
+#include "physics/data_range_notes.hpp"
+#include "studies/absorber_report.hpp"
+#include "studies/excitation_curve.hpp"
+#include "studies/optimisation.hpp"
+#include "studies/scan_outcome.hpp"
+#include "studies/spectrum_simulation.hpp"
+
+namespace dodavev {
+namespace {
+
+// The session takes the results of the last run done of a scan (the charts and the output
+// panel show them), hears that the scan was stopped early (ScanStoppedLine, also the
+// closing line of the report, so that a saved report does not read as a complete scan),
+// and records the scan's row count and calculation modes.
+void AdoptScanEnd(Session& session, std::unique_ptr<RunResults> last, bool stopped,
+                  std::size_t done, std::string_view what, std::string_view unit, int total,
+                  int rowCount, char calcMode, char spectrumFlag) {
+  if (last) session.results = std::move(*last);
+  if (stopped) {
+    const std::string line = ScanStoppedLine(what, done, total, unit);
+    session.OutputLog += line + "\r\n";
+    session.messages.Show(line);
+  }
+  session.results.RowCount = rowCount;
+  session.results.CalcMode = calcMode;
+  session.results.SpectrumFlag = spectrumFlag;
+}
+
+// A calculation that starts: the last results and report are gone, the modes are its own.
+void StartCalculation(Session& session, char calcMode, char spectrumFlag) {
+  session.OutputLog.clear();
+  session.results = RunResults{};
+  session.results.CalcMode = calcMode;
+  session.results.SpectrumFlag = spectrumFlag;
+  session.CalcMode = calcMode;
+  session.SpectrumFlag = spectrumFlag;
+}
+
+}  // namespace
+
+void energy_lossClick(Session& session) {
+  const ParameterSet& p = session.params;
+  EnergyLossInputs inputs;
+  inputs.incident = Ion{p.z1, p.m1, static_cast<double>(p.chargestate_in)};
+  inputs.e0 = p.e0;
+  inputs.x = p.x;
+  inputs.xCorr = p.x_corr;
+  inputs.options = TransportOptionsOf(session);
+  DataRangeNotes notes(&session.elements);
+  StoppingModel model = StoppingModelOf(session);
+  model.notes = &notes;
+  EnergyLossOutcome outcome = EnergyLossReport(session.absorber, inputs, model, session.messages);
+  notes.Show(session.messages);
+  if (!outcome.ran) return;
+  session.energyLossTable = std::move(outcome.table);
+  session.results.RowCount = outcome.RowCount;
+  session.results.CalcMode = 'E';
+  session.CalcMode = 'E';
+  session.OutputLog = std::move(outcome.report);
+}
+
+void schalareffect1Click(Session& session) {
+  const ParameterSet& p = session.params;
+  const Ion emitted{p.z2, p.m2, static_cast<double>(p.chargestate_out)};
+  const FoilSettings settings{p.x, p.ho, TransportOptionsOf(session)};
+  DataRangeNotes notes(&session.elements);
+  StoppingModel model = StoppingModelOf(session);
+  model.notes = &notes;
+  TschalarOutcome outcome =
+      TschalarReport(session.absorber, emitted, settings, model, session.messages);
+  notes.Show(session.messages);
+  if (!outcome.ran) return;
+  session.results.table = outcome.table;
+  session.results.RowCount = outcome.RowCount;
+  session.results.CalcMode = 'T';
+  session.CalcMode = 'T';
+  session.OutputLog = std::move(outcome.report);
+}
+
+void depthandenergyresolution1Click(Session& session) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'W';
+  auto run = std::make_unique<RunState>();
+  auto results = std::make_unique<RunResults>();
+  SetUpCalculation(session, request, *run, session.messages);
+  const RunOutcome outcome =
+      RunResolution(RunInputsOf(session), request, *run, *results, session.messages);
+
+  ShowRunOutcome(outcome, session.messages);
+  // The report of an earlier calculation must not stand for this one.
+  session.results = *results;
+  session.OutputLog = results->mainReport;
+  session.CalcMode = results->CalcMode;
+  session.SpectrumFlag = results->SpectrumFlag;
+}
+
+void RunOptimisation(Session& session, const ScanSettings& settings) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'W';
+  auto setupRun = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *setupRun, session.messages);
+  setupRun.reset();
+
+  ClearOptimisationTables(session.studies);
+  StartCalculation(session, 'O', 'W');
+  OptimisationOutcome outcome =
+      ScanGeometries(RunInputsOf(session), request, settings, session.messages);
+  if (!outcome.ran) return;
+  StudyResults& st = session.studies;
+  st.angleScan = outcome.tables.angleScan;
+  st.angleScanRows = outcome.tables.angleScanRows;
+  st.bestByDepth = outcome.tables.bestByDepth;
+  st.bestByDepthRows = outcome.tables.bestByDepthRows;
+  session.OutputLog = std::move(outcome.report);
+  AdoptScanEnd(session, std::move(outcome.last), outcome.stopped, outcome.done, "optimization",
+               "geometries", outcome.total, outcome.rowCount, 'O', 'W');
+}
+
+void optimization1Click(Session& session) {
+  RunOptimisation(session, session.scan);
+}
+
+void spectrumsimulation1Click(Session& session) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'N';
+  auto run = std::make_unique<RunState>();
+  auto results = std::make_unique<RunResults>();
+  SetUpCalculation(session, request, *run, session.messages);
+  WarnOfUncalibratedDetector(session.params, session.messages);
+  const RunOutcome outcome =
+      RunSpectrumWalk(RunInputsOf(session), request, *run, *results, session.messages);
+  ShowRunOutcome(outcome, session.messages);
+  session.results = std::move(*results);
+  session.OutputLog = session.results.mainReport;
+  session.CalcMode = session.results.CalcMode;
+  session.SpectrumFlag = 'N';
+  session.results.SpectrumFlag = 'N';
+  session.studies.Button12Caption = kViewSubspectrum;
+}
+
+void spektrumsim21Click(Session& session) {
+  RunRequest request;
+  request.CalcMode = 'D';
+  request.SpectrumFlag = 'T';
+  auto prepared = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *prepared, session.messages);
+  WarnOfUncalibratedDetector(session.params, session.messages);
+  const bool given = session.params.CheckBox1_given_target;
+  const RunInputs inputs = RunInputsOf(session);
+  FullSpectrumResult full = SimulateFullSpectrum(inputs, request, PlanFullSpectrum(inputs, given),
+                                                 session.scan, session.messages);
+
+  if (full.last) {
+    session.results = std::move(*full.last);
+  } else {
+    session.results = RunResults{};
+    session.results.CalcMode = request.CalcMode;
+  }
+  session.results.SimulatedSpectrum = full.sum;
+  session.results.SpectrumFlag = 'N';
+  session.OutputLog = session.results.mainReport;
+  session.CalcMode = session.results.CalcMode;
+  session.SpectrumFlag = 'N';
+  session.studies.Button12Caption = given ? kViewSubspectrum : kViewSpectrum;
+}
+
+void RunExcitationCurve(Session& session, const ScanSettings& settings) {
+  RunRequest request;
+  request.CalcMode = 'R';
+  request.SpectrumFlag = 'R';
+  auto setupRun = std::make_unique<RunState>();
+  SetUpCalculation(session, request, *setupRun, session.messages);
+  const char setupGeometry = setupRun->engine.GeometryKind;
+  setupRun.reset();
+
+  StudyResults& st = session.studies;
+  st.resonance.Clear();
+  st.resonanceRows = 0;
+  StartCalculation(session, 'R', 'R');
+  ExcitationOutcome outcome =
+      ScanBeamEnergies(RunInputsOf(session), request, setupGeometry, settings, session.messages);
+  if (!outcome.ran) return;
+  st.resonance = outcome.table;
+  st.resonanceRows = outcome.rows;
+  session.OutputLog = std::move(outcome.report);
+  AdoptScanEnd(session, std::move(outcome.last), outcome.stopped,
+               static_cast<std::size_t>(outcome.rows), "excitation curve", "energies",
+               outcome.total, outcome.rows, 'R', 'R');
+}
+
+void exitationcurvesforresonances1Click(Session& session) {
+  RunExcitationCurve(session, session.scan);
+}
+
+}  // namespace dodavev

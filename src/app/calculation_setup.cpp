@@ -1,0 +1,15 @@
+#include "app/calculation_setup.hpp"
+
+#include "app/identify_reaction.hpp"
+#include "app/run_inputs_of.hpp"
+#include "app/session.hpp"
+#include "engine/setup.hpp"
+
+namespace dodavev {
+
+void SetUpCalculation(Session& session, RunRequest& request, RunState& run, MessageSink& messages) {
+  IdentifyReaction(session);
+  PrepareCalculation(RunInputsOf(session), request, run, messages);
+}
+
+}  // namespace dodavev

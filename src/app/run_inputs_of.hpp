@@ -1,0 +1,22 @@
+// The session's inputs as one run reads them.
+#pragma once
+
+#include "engine/run_inputs.hpp"
+
+namespace dodavev {
+
+struct Session;
+
+// The page switches of the inputs.
+RunSwitches RunSwitchesOf(const ParameterSet& p);
+
+// What the runs of a calculation read, taken from the session as the last "OK" and the
+// set-up's reaction identification left it. Holds references into the session: it is
+// used while the session lives and is not changed.
+RunInputs RunInputsOf(const Session& session);
+
+// The Options-page transport switches and the stopping source of the session's inputs.
+TransportOptions TransportOptionsOf(const Session& session);
+StoppingModel StoppingModelOf(const Session& session);
+
+}  // namespace dodavev
