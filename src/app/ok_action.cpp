@@ -15,13 +15,13 @@
 #include "io/layer_parser.hpp"
 #include "io/number_parse.hpp"
 #include "model/input_ranges.hpp"
+#include "model/units.hpp"
 #include "physics/srim_tables.hpp"
 
 namespace dodavev {
 namespace {
 
 // Densities, thicknesses and factors below this count as zero.
-constexpr double kZeroTolerance = 2e-10;
 
 // Reads input texts into numeric fields, counting format errors. A field with an error
 // takes the value of its default text, so a calculation that runs after the message

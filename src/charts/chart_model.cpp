@@ -1,4 +1,5 @@
 #include "charts/chart_model.hpp"
+#include "model/units.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +8,6 @@ namespace dodavev {
 namespace {
 
 // Values this close to zero count as zero, as everywhere in the calculations.
-constexpr double kZeroTolerance = 2e-10;
 
 constexpr std::array<ChartColour, kChartSeriesCount> kFormColours{
     colours::kBlack, colours::kRed,    colours::kBlue, colours::kGreen, colours::kMaroon,

@@ -7,12 +7,11 @@
 #include <string>
 
 #include "app/session.hpp"
+#include "model/units.hpp"
 #include "studies/profile.hpp"
 
 namespace dodavev {
 namespace {
-
-constexpr double kZeroTolerance = 2e-10;
 
 // Series of a set: title, colour and dash pattern; every titled series is in the legend.
 ChartSeries& Titled(Chart& chart, std::size_t index, std::string_view title, ChartColour colour,

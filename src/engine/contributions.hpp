@@ -126,11 +126,16 @@ struct ContributionContext {
   AbsorberStage* absorber = nullptr;  // the foil, when there is one
 };
 
-// The contributions of one step. `errorCode` is set (never cleared) when the step cannot be
+// The contributions of one step: beam energy spread, beam angular spread, detector
+// acceptance, straggling, Doppler broadening, detector resolution, multiple scattering in,
+// the incident ion's spread, multiple scattering out, the Gaussian part, the total, the
+// error of the linearised treatment, the total at the detector and the two edges, each by
+// its own function in this order. `problem` is set (never cleared) when the step cannot be
 // reported; `halfWidthIndex` is the absorber's, tested and replaced here. A folding that
 // finds the convolution table missing falls back to a quadrature sum and sets
 // `tableMissing`.
 StepContributions ComputeContributions(const StepInputs& in, const ContributionContext& context,
-                                       int& errorCode, double& halfWidthIndex, bool& tableMissing);
+                                       StepProblem& problem, double& halfWidthIndex,
+                                       bool& tableMissing);
 
 }  // namespace dodavev

@@ -14,16 +14,16 @@
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
 #include "model/messages.hpp"
+#include "model/units.hpp"
 #include "physics/data_range_notes.hpp"
 #include "physics/element_io.hpp"
 
 namespace dodavev {
 namespace {
 
-constexpr double kEnergyFloorMeV = 2e-10;  // "zero" incident energy
-constexpr double kKeyTolerance = 0.01;     // particles, angle and level of a table
+constexpr double kEnergyFloorMeV = kZeroTolerance;  // "zero" incident energy
+constexpr double kKeyTolerance = 0.01;              // particles, angle and level of a table
 constexpr std::uintmax_t kMaxCrossSectionFileBytes = 32U << 20U;
-constexpr double kRadToDeg = 180.0 / std::numbers::pi;
 
 double NonNegative(double sigma) {
   return sigma > 0.0 ? sigma : 0.0;

@@ -6,11 +6,12 @@
 #include "engine/run_state.hpp"
 #include "model/element_table.hpp"
 #include "model/layer_structure.hpp"
+#include "model/units.hpp"
 
 namespace dodavev {
 
 // Depths and thicknesses closer than this count as equal.
-inline constexpr double kDepthTolerance = 2e-10;
+inline constexpr double kDepthTolerance = kZeroTolerance;
 
 // Index of the first layer with a thickness (empty layers hold nothing to walk through);
 // the layer count when there is none.

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/run_state.hpp"
+#include "model/units.hpp"
 #include "physics/absorber.hpp"
 #include "physics/multiple_scattering.hpp"
 
@@ -13,7 +14,6 @@ namespace dodavev {
 namespace {
 
 // Depths and thicknesses closer than this count as equal.
-constexpr double kDepthTolerance = 2e-10;
 
 const Layer* CurrentLayer(const RunState& run, const PathContext& context) {
   if (run.currentLayer >= context.sample.layers.size()) return nullptr;
@@ -73,7 +73,7 @@ void ReflectionWalk(double& energy, double stepLength, RunState& run, const Path
     // same layer (same layer, same energy): it is looked up once.
     double carried = 0.0;
     bool haveCarried = false;
-    while (remaining > kDepthTolerance && run.thresholdCounter == 0) {
+    while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
       const double sA = haveCarried ? carried : Stopping(layer, ion, energy, context, run);
       if (!(sA > 0.0)) break;  // nothing here slows the particle down or spreads it
@@ -122,12 +122,12 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
     const Layer& layer = context.sample.layers[li];
     double remaining =
         li == run.currentLayer ? layer.thickness - run.depthInLayer : layer.thickness;
-    while (remaining > kDepthTolerance && run.thresholdCounter == 0) {
+    while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
       const double s = Stopping(layer, ion, energy, context, run);
       if (!(s > 0.0)) {
         // Nothing here slows the particle down; at rest it never reaches the back.
-        if (energy <= 2e-10) run.RaiseThreshold(run.depth - run.step);
+        if (energy <= kZeroTolerance) run.RaiseThreshold(run.depth - run.step);
         break;
       }
       const double r =
@@ -188,7 +188,7 @@ void InwardStep(RunState& run, const PathContext& context, const KinematicsAt& k
     if (run.thresholdCounter == 0) run.stopDepth = run.depth - run.step;
   }
 
-  if (run.depth < kDepthTolerance) {
+  if (run.depth < kZeroTolerance) {
     // First call, at the surface: the path starts here.
     const double surfaceStopping = sStart;
     sStart = sEnd;
@@ -246,14 +246,14 @@ void OutwardPath(RunState& run, const PathContext& context) {
 
   double stepLength = OutwardStepLength(run, context, layer);
   // Without a usable step length every layer is crossed in one step.
-  if (!(stepLength > kDepthTolerance)) stepLength = std::numeric_limits<double>::infinity();
+  if (!(stepLength > kZeroTolerance)) stepLength = std::numeric_limits<double>::infinity();
 
   if (layer != nullptr) {
     const double s0 = Stopping(*layer, ion, e0, context, run);
     if (run.geometry.GeometryKind == 'T') {
       run.stoppingTerm = s0 / f - run.stoppingTerm;
       TransmissionWalk(energy, stepLength, run, context);
-    } else if (run.depth > kDepthTolerance) {
+    } else if (run.depth > kZeroTolerance) {
       run.stoppingTerm += s0 / f;
       run.out.straggling = StartStraggling(*layer, ion, e0, s0, context);
       ReflectionWalk(energy, stepLength, run, context);

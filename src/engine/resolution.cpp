@@ -12,13 +12,12 @@
 #include "engine/resolution_report.hpp"
 #include "engine/run_inputs.hpp"
 #include "model/messages.hpp"
+#include "model/units.hpp"
 
 namespace dodavev {
 namespace {
 
-constexpr double kRadToDeg = 180.0 / std::numbers::pi;
 // Factors and energies closer to zero than this count as zero.
-constexpr double kZero = 2e-10;
 // The walk runs at most this many depth steps (rows 0..199).
 constexpr int kMaxSteps = kResolutionRows;
 // Effective stopping [keV/nm] below which a step has no depth scale.
@@ -161,7 +160,7 @@ class Walk {
     double seff = 0.0;
     if (run_.CalcMode == 'R') {
       seff = run_.in.stoppingEnd / run_.engine.sinAlpha;
-    } else if (run_.depth < kZero) {
+    } else if (run_.depth < kZeroTolerance) {
       seff = (run_.detectedEnergy - run_.detectedEnergyFirst) / run_.step;
     } else {
       seff = (run_.detectedEnergyPrevious - run_.detectedEnergy) / run_.step;
@@ -172,9 +171,9 @@ class Walk {
     // Relative yield of the step: its width in detected energy over the stopping cross
     // section of the step (for the spectrum simulation).
     const Layer& layer = inputs_.sample.layers[run_.currentLayer];
-    if (run_.depth < kZero) {
+    if (run_.depth < kZeroTolerance) {
       run_.yieldTerm = 0.0;
-    } else if (!(run_.out.transferFactor > kZero)) {
+    } else if (!(run_.out.transferFactor > kZeroTolerance)) {
       run_.yieldTerm = 0.0;
       run_.out.transferFactor = 1.0;
     } else if (run_.stoppingTerm != 0.0 && layer.density > 0.0) {
@@ -184,9 +183,10 @@ class Walk {
       run_.yieldTerm = 0.0;
     }
 
-    if (run_.thresholdCounter != 0 || run_.ErrorCode >= 1) return false;
+    if (run_.thresholdCounter != 0 || run_.ErrorCode != StepProblem::kNone) return false;
     const StepContributions c = Contributions();
-    if (run_.thresholdCounter != 0 || !(run_.absorberHalfWidthIndex > 1.0) || run_.ErrorCode >= 1) {
+    if (run_.thresholdCounter != 0 || !(run_.absorberHalfWidthIndex > 1.0) ||
+        run_.ErrorCode != StepProblem::kNone) {
       return false;
     }
     FillRow(row, c);
@@ -201,10 +201,10 @@ class Walk {
     if (run_.SpectrumFlag == 'N' && hooks != nullptr)
       hooks->AccumulateSpectrum(run_, row, results_);
     if (run_.CalcMode == 'R') {
-      results_.table.at(row, 40) = 0.0;
+      results_.table.at(row, Step::kYield) = 0.0;
       if (hooks != nullptr)
-        results_.table.at(row, 40) += hooks->ResonanceYield(run_, row, results_);
-      if (!printedRow) results_.yieldBeyondRows += results_.table.at(row, 40);
+        results_.table.at(row, Step::kYield) += hooks->ResonanceYield(run_, row, results_);
+      if (!printedRow) results_.yieldBeyondRows += results_.table.at(row, Step::kYield);
     }
     return true;
   }
@@ -252,63 +252,65 @@ class Walk {
   }
 
   void FillRow(int row, const StepContributions& c) {
-    auto set = [&](int value, double x) { results_.table.at(row, value) = x; };
+    auto set = [&](Step value, double x) { results_.table.at(row, value) = x; };
     const EngineGeometry& g = run_.engine;
     const bool ibm = g.position == 'I';
-    set(1, run_.depth * 1000.0);
+    set(Step::kDepthNm, run_.depth * kNmPerMicron);
     // A width in depth: the detected spread over the rate at which the energy falls.
-    set(2, std::fabs(run_.Seff) > kNoStopping ? c.det / std::fabs(run_.Seff) : HUGE_VAL);
-    set(3, c.det);
-    set(4, run_.in.energy);
-    set(5, c.dE);
-    set(6, c.dfi * kRadToDeg);
-    set(7, c.beame);
-    set(8, c.beama);
-    set(9, c.geo);
-    set(10, c.ss);
-    set(11, c.msi);
-    set(12, c.mso);
-    set(13, c.tot);
-    set(14, c.error);
-    set(15, p_.bes * run_.in.transferFactor);
-    set(16, std::sqrt(std::max(0.0, run_.in.straggling)));
-    set(17, std::sqrt(std::max(0.0, run_.out.straggling)));
+    set(Step::kResolutionNm,
+        std::fabs(run_.Seff) > kNoStopping ? c.det / std::fabs(run_.Seff) : HUGE_VAL);
+    set(Step::kDetectedSpread, c.det);
+    set(Step::kIonEnergy, run_.in.energy);
+    set(Step::kIonSpread, c.dE);
+    set(Step::kIonAngleSpread, c.dfi * kRadToDeg);
+    set(Step::kBeamEnergySpread, c.beame);
+    set(Step::kBeamAngleSpread, c.beama);
+    set(Step::kGeometricSpread, c.geo);
+    set(Step::kStragglingSpread, c.ss);
+    set(Step::kMsInSpread, c.msi);
+    set(Step::kMsOutSpread, c.mso);
+    set(Step::kTotalSpread, c.tot);
+    set(Step::kLinearError, c.error);
+    set(Step::kBeamEnergyCarried, p_.bes * run_.in.transferFactor);
+    set(Step::kStragglingIn, std::sqrt(std::max(0.0, run_.in.straggling)));
+    set(Step::kStragglingOut, std::sqrt(std::max(0.0, run_.out.straggling)));
     const bool capped = inputs_.switches.contributions.CheckMS_max;
     const double phiIn = run_.msIn.halfWidthAngle;
     const double phiOut = run_.msOut.halfWidthAngle;
-    set(18, run_.msIn.totalReducedThickness);
-    set(19, (capped ? CappedHalfWidth(phiIn, g.alpha) : phiIn) * kRadToDeg);
-    set(20, 1.0 / c.nuIn);
-    set(21, c.qIn1);
-    set(22, c.pIn1);
-    set(23, ibm && c.qIn1 > kZero ? c.pIn1 / c.qIn1 : 0.0);
-    set(24, c.qIn2);
-    set(25, c.pIn2);
-    set(26, c.dopll);
-    set(27, run_.msOut.totalReducedThickness);
-    set(28, (capped ? CappedHalfWidth(phiOut, std::min(g.beta1, g.beta2)) : phiOut) * kRadToDeg);
-    set(29, 1.0 / c.nuOut);
-    set(30, c.qOut1);
-    set(31, c.pOut1);
-    set(32, ibm && c.qOut1 > kZero ? c.pOut1 / c.qOut1 : 0.0);
-    set(33, c.qOut2);
-    set(34, c.pOut2);
-    set(35, !ibm && c.qOut2 > kZero ? c.pOut2 / c.qOut2 : 0.0);
-    set(36, run_.Seff);
-    set(37, run_.in.transferFactor);
-    set(38, run_.out.transferFactor);
-    set(39, run_.detectedEnergy);
-    set(40, run_.yieldTerm);
-    set(41, c.mres);
+    set(Step::kMsInThickness, run_.msIn.totalReducedThickness);
+    set(Step::kMsInHalfAngle, (capped ? CappedHalfWidth(phiIn, g.alpha) : phiIn) * kRadToDeg);
+    set(Step::kMsInExponentInverse, 1.0 / c.nuIn);
+    set(Step::kMsInQ1, c.qIn1);
+    set(Step::kMsInP1, c.pIn1);
+    set(Step::kMsInRatio1, ibm && c.qIn1 > kZeroTolerance ? c.pIn1 / c.qIn1 : 0.0);
+    set(Step::kMsInQ2, c.qIn2);
+    set(Step::kMsInP2, c.pIn2);
+    set(Step::kDopplerSpread, c.dopll);
+    set(Step::kMsOutThickness, run_.msOut.totalReducedThickness);
+    set(Step::kMsOutHalfAngle,
+        (capped ? CappedHalfWidth(phiOut, std::min(g.beta1, g.beta2)) : phiOut) * kRadToDeg);
+    set(Step::kMsOutExponentInverse, 1.0 / c.nuOut);
+    set(Step::kMsOutQ1, c.qOut1);
+    set(Step::kMsOutP1, c.pOut1);
+    set(Step::kMsOutRatio1, ibm && c.qOut1 > kZeroTolerance ? c.pOut1 / c.qOut1 : 0.0);
+    set(Step::kMsOutQ2, c.qOut2);
+    set(Step::kMsOutP2, c.pOut2);
+    set(Step::kMsOutRatio2, !ibm && c.qOut2 > kZeroTolerance ? c.pOut2 / c.qOut2 : 0.0);
+    set(Step::kSeff, run_.Seff);
+    set(Step::kTransferIn, run_.in.transferFactor);
+    set(Step::kTransferOut, run_.out.transferFactor);
+    set(Step::kDetectedEnergy, run_.detectedEnergy);
+    set(Step::kYield, run_.yieldTerm);
+    set(Step::kShapeTotal, c.mres);
     // Values of the multiple-scattering combination.
-    set(42, c.mMsIn);
-    set(43, c.mdE);
-    set(44, c.edgePlus);
-    set(45, c.edgeShape);
-    set(46, c.mMsOut);
-    set(47, c.S0);
-    set(48, c.totCorrected);
-    set(49, c.edgeMinus);
+    set(Step::kShapeMsIn, c.mMsIn);
+    set(Step::kShapeIon, c.mdE);
+    set(Step::kEdgePlus, c.edgePlus);
+    set(Step::kEdgeShape, c.edgeShape);
+    set(Step::kShapeMsOut, c.mMsOut);
+    set(Step::kGaussianPart, c.S0);
+    set(Step::kTotalCorrected, c.totCorrected);
+    set(Step::kEdgeMinus, c.edgeMinus);
   }
 
   const RunInputs& inputs_;
@@ -373,7 +375,7 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
   run.absorberStoppingExit = 1.0;
 
   // No emitted particle reaches the detector at this angle.
-  if (run.kinematicFactor < kZero) return told(RunOutcome::kKinematicGate);
+  if (run.kinematicFactor < kZeroTolerance) return told(RunOutcome::kKinematicGate);
 
   run.nominalStep = p.x;
   if (!StartWalk(inputs.sample, inputs.elements, run)) {
@@ -426,14 +428,14 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
     } else if (!closed && r + 1 >= kMaxSteps) {
       results.mainReport += SublayerLimitLine();
       // Rows that stopped earlier for a reason say why.
-      if (run.ErrorCode >= 1) {
+      if (run.ErrorCode != StepProblem::kNone) {
         results.mainReport +=
             "The calculation was finished: " + ErrorReason(run.ErrorCode) + "\r\n";
       }
       closed = true;
     }
     if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr)) break;
-    if (r + 1 >= kMaxSteps && !(countsBeyondRows && run.ErrorCode < 1)) break;
+    if (r + 1 >= kMaxSteps && !(countsBeyondRows && run.ErrorCode == StepProblem::kNone)) break;
   }
 
   // Printed rows are contiguous from the surface: an error stops them for good.
@@ -441,7 +443,7 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
   // A layer that does not slow the ions (a density given without its power of ten, a layer
   // of unknown elements only) has no depth scale: its rows read "inf", and the user hears why.
   for (int r = 0; r < printed; ++r) {
-    if (!(std::fabs(results.table.at(r, 36)) > kNoStopping)) {
+    if (!(std::fabs(results.table.at(r, Step::kSeff)) > kNoStopping)) {
       messages.Show(
           "the ions lose no energy in part of the sample (check the atomic densities and "
           "elements of its layers): the depth resolution there is infinite");

@@ -1,4 +1,5 @@
 #include "engine/resolution_report.hpp"
+#include "model/units.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -153,25 +154,25 @@ std::string DetailReportLine(const ResolutionTable::Row& row) {
   return line;
 }
 
-std::string ErrorReason(int errorCode) {
-  switch (errorCode) {
-    case 2:
+std::string ErrorReason(StepProblem problem) {
+  switch (problem) {
+    case StepProblem::kLinearError:
       return "error > 1000% ";
-    case 3:
+    case StepProblem::kSecondOrder:
       return "ctg(alpha) ";
-    case 4:
+    case StepProblem::kEnergyBelowSpread:
       return "E < dE/100 ";
-    case 5:
+    case StepProblem::kAbsorberUnresolved:
       return "absorber ";
-    case 6:
+    case StepProblem::kDetectorResolutionZero:
       return "The detector resolution reaches 0 !";
-    default:
-      return {};
+    case StepProblem::kNone:
+      break;
   }
+  return {};
 }
 
 std::string ClosingLines(const WalkEnd& end) {
-  constexpr double kTolerance = 2e-10;
   std::string s =
       "the max. probing depth = " + FormatSignificant(end.stopDepth * 1000.0, 6, 0) + " nm";
   s += kEol;
@@ -179,9 +180,9 @@ std::string ClosingLines(const WalkEnd& end) {
   const std::string reason = ErrorReason(end.ErrorCode);
   if (!reason.empty()) {
     s += reason;
-  } else if (std::fabs(end.cumulativeThickness - end.stopDepth) < kTolerance) {
+  } else if (std::fabs(end.cumulativeThickness - end.stopDepth) < kZeroTolerance) {
     s += "sample thickness!!!";
-  } else if (std::fabs(end.depthmax - end.stopDepth) < kTolerance) {
+  } else if (std::fabs(end.depthmax - end.stopDepth) < kZeroTolerance) {
     s += "Max. depth = " + FormatSignificant(end.depthmax, 8, 3);
   } else if (end.detectedEnergy <= end.thr) {
     s += "e < thr  ";

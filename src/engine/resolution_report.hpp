@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/run_state.hpp"
 #include "model/run_results.hpp"
 
 namespace dodavev {
@@ -29,16 +30,16 @@ std::string DetailReportLine(const ResolutionTable::Row& row);
 
 // How the walk ended, for its closing lines.
 struct WalkEnd {
-  double stopDepth = 0.0;            // micron
-  int ErrorCode = 0;                 // 0, or the reason the rows stopped (2..6)
-  double cumulativeThickness = 0.0;  // micron, layers entered so far
-  double depthmax = 0.0;             // micron
-  double detectedEnergy = 0.0;       // keV, E_det of the last step
-  double thr = 0.0;                  // keV
+  double stopDepth = 0.0;                      // micron
+  StepProblem ErrorCode = StepProblem::kNone;  // why the rows stopped
+  double cumulativeThickness = 0.0;            // micron, layers entered so far
+  double depthmax = 0.0;                       // micron
+  double detectedEnergy = 0.0;                 // keV, E_det of the last step
+  double thr = 0.0;                            // keV
 };
 
 // The reason an error code stands for ("error > 1000% ", "ctg(alpha) ", ...); empty for 0.
-std::string ErrorReason(int errorCode);
+std::string ErrorReason(StepProblem problem);
 
 // "the max. probing depth = ... nm" and "The calculation was finished: " with the reason.
 std::string ClosingLines(const WalkEnd& end);

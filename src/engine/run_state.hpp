@@ -15,6 +15,16 @@
 
 namespace dodavev {
 
+// Why the steps of a walk can no longer be reported (the closing line names it).
+enum class StepProblem : int {
+  kNone = 0,
+  kLinearError = 2,             // the linearised treatment is off by more than 1000 %
+  kSecondOrder = 3,             // an angular spread too large for a second-order correction
+  kEnergyBelowSpread = 4,       // the detected energy is below a hundredth of its spread
+  kAbsorberUnresolved = 5,      // the distribution behind the absorber is not resolved
+  kDetectorResolutionZero = 6,  // the detector resolution reaches 0
+};
+
 // Slowing-down bookkeeping of one particle along its path. Energies keV, stopping
 // keV/micron, energy losses keV/micron x micron (keV, without the angle factor), straggling
 // FWHM^2 keV^2.
@@ -138,8 +148,8 @@ struct RunState {
   double Seff = 0.0;                    // keV/nm, effective stopping factor of the step
   double yieldTerm = 0.0;               // relative yield of the step (spectrum simulation)
   double targetConcentration = 0.0;     // atomic fraction of the target isotope
-  // 0, or the reason (2..6) why the steps can no longer be reported.
-  int ErrorCode = 0;
+  // Why the steps can no longer be reported; kNone while they can.
+  StepProblem ErrorCode = StepProblem::kNone;
   // Channel position of the lower half maximum of the detected-energy distribution behind
   // the absorber; 1 or less means the distribution is not resolved on its grid.
   double absorberHalfWidthIndex = 2.0;

@@ -10,13 +10,13 @@
 #include "io/parameter_file.hpp"
 #include "io/text_file.hpp"
 #include "model/messages.hpp"
+#include "model/units.hpp"
 #include "physics/element_io.hpp"
 
 namespace dodavev {
 namespace {
 
 // Factors and angles closer to zero than this count as zero.
-constexpr double kZeroTolerance = 2e-10;
 // A level file is a short list of numbers; larger files are refused unread.
 constexpr std::size_t kMaxLevelFileBytes = 1U << 20U;
 

@@ -15,6 +15,7 @@
 
 #include "engine/reaction_identification.hpp"
 #include "engine/run_state.hpp"
+#include "model/units.hpp"
 
 namespace dodavev {
 
@@ -23,9 +24,6 @@ class RunHooks;
 class ElementTable;
 struct RunInputs;
 struct ParameterValues;
-
-// Degrees to radians, as every angle of a run is converted.
-inline constexpr double kDegToRad = 0.017453292519943295;
 
 // What a caller asks of one run of the depth walk. The studies set their own modes and may
 // replace the angles, the beam energy or (full spectrum) the target isotope.

@@ -17,6 +17,60 @@ inline constexpr int kResolutionValues = 50;
 inline constexpr int kDefaultSpectrumChannels = 600;
 inline constexpr int kMaxSpectrumChannels = 16384;
 
+// The values of one step of the walk, by the numbers the report, the charts and the table
+// files print them under. Energies keV, spreads FWHM keV, angles degrees.
+enum class Step : int {
+  kDepthNm = 1,               // depth of the step, nm
+  kResolutionNm = 2,          // depth resolution: the spread at the detector over S eff, nm
+  kDetectedSpread = 3,        // energy spread at the detector with its resolution
+  kIonEnergy = 4,             // incident ion just before the reaction
+  kIonSpread = 5,             // energy spread of the incident ion at the depth
+  kIonAngleSpread = 6,        // angular spread of the incident ion at the depth
+  kBeamEnergySpread = 7,      // contribution of the beam energy spread
+  kBeamAngleSpread = 8,       // contribution of the beam angular spread
+  kGeometricSpread = 9,       // contribution of the detector acceptance
+  kStragglingSpread = 10,     // contribution of the energy straggling
+  kMsInSpread = 11,           // contribution of the multiple scattering on the way in
+  kMsOutSpread = 12,          // contribution of the multiple scattering on the way out
+  kTotalSpread = 13,          // all contributions but the detector
+  kLinearError = 14,          // %, error of the linearised treatment
+  kBeamEnergyCarried = 15,    // beam energy spread times the inward transfer factor
+  kStragglingIn = 16,         // straggling FWHM of the inward path
+  kStragglingOut = 17,        // straggling FWHM of the outward path
+  kMsInThickness = 18,        // reduced thickness of the inward path
+  kMsInHalfAngle = 19,        // half-width angle of the inward multiple scattering
+  kMsInExponentInverse = 20,  // 1 / nu of the inward angular distribution
+  kMsInQ1 = 21,               // inward distribution parameters in the two planes
+  kMsInP1 = 22,
+  kMsInRatio1 = 23,
+  kMsInQ2 = 24,
+  kMsInP2 = 25,
+  kDopplerSpread = 26,   // contribution of the thermal motion of the target atoms
+  kMsOutThickness = 27,  // the same for the outward path
+  kMsOutHalfAngle = 28,
+  kMsOutExponentInverse = 29,
+  kMsOutQ1 = 30,
+  kMsOutP1 = 31,
+  kMsOutRatio1 = 32,
+  kMsOutQ2 = 33,
+  kMsOutP2 = 34,
+  kMsOutRatio2 = 35,
+  kSeff = 36,            // effective stopping factor, keV/nm
+  kTransferIn = 37,      // stopping-ratio transfer factor of the inward path
+  kTransferOut = 38,     // the same of the outward path
+  kDetectedEnergy = 39,  // mean energy at the detector
+  kYield = 40,           // counts of the step (spectrum and resonance walks)
+  kShapeTotal = 41,      // shape parameter of the total ("m res")
+  kShapeMsIn = 42,       // shape parameters of the inward multiple scattering,
+  kShapeIon = 43,        //   of the incident ion's energy distribution,
+  kEdgePlus = 44,        // upper edge of the detected distribution
+  kEdgeShape = 45,       // shape parameter of the edges
+  kShapeMsOut = 46,      // shape parameter of the outward multiple scattering
+  kGaussianPart = 47,    // Gaussian part of the total, without the detector
+  kTotalCorrected = 48,  // total with the lateral-spread corrections
+  kEdgeMinus = 49,       // lower edge of the detected distribution
+};
+
 // Row r (0..199) holds the values of depth step r. Values are addressed by their report
 // numbers 1..50; slot 0 of a row is unused.
 //
@@ -29,6 +83,8 @@ class ResolutionTable {
   using Row = std::array<double, kResolutionValues + 1>;
   double& at(int row, int value) { return Slot(row).at(Index(value)); }
   double at(int row, int value) const { return Slot(row).at(Index(value)); }
+  double& at(int row, Step value) { return at(row, static_cast<int>(value)); }
+  double at(int row, Step value) const { return at(row, static_cast<int>(value)); }
   const Row& row(int r) const { return Slot(r); }
   void Clear() {
     rows_ = {};

@@ -1,4 +1,5 @@
 #include "physics/absorber.hpp"
+#include "model/units.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +103,7 @@ int BuildAbsorberTable(AbsorberTable& table, const LayerStructure& foil, const I
   for (auto layer = foil.layers.rbegin(); layer != foil.layers.rend() && !table.opaque; ++layer) {
     const double thickness = layer->thickness;
     double q = 0.0;
-    while (std::fabs(thickness - q) > 2e-10) {
+    while (std::fabs(thickness - q) > kZeroTolerance) {
       const double s = LayerStopping(*layer, particle.z, particle.mass, eMin, model);
       if (!(s > 0.0)) break;  // nothing in this layer slows the particle
       if (std::fabs(thickness - q) < kMinFoilStep) {

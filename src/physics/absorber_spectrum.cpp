@@ -1,4 +1,5 @@
 #include "physics/absorber_spectrum.hpp"
+#include "model/units.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +10,6 @@ namespace dodavev {
 namespace {
 
 // Channel contents at or below this count as empty.
-constexpr double kEmpty = 2e-10;
 
 double NormalCdf(double z) {
   return 0.5 * std::erfc(-z / std::numbers::sqrt2);
@@ -78,7 +78,7 @@ void CarryThroughFoil(std::span<const double> front, const SpectrumAxis& frontAx
 
   for (std::size_t j = 0; j < front.size(); ++j) {
     const double y = front[j];
-    if (!(y > kEmpty) || !std::isfinite(y)) continue;
+    if (!(y > kZeroTolerance) || !std::isfinite(y)) continue;
     // The channel's particles enter the foil with energies spread evenly over the channel,
     // and leave it between the exit energies of the channel's two edges.
     const double entryLow = e0In + static_cast<double>(j) * kIn;
@@ -94,11 +94,11 @@ void CarryThroughFoil(std::span<const double> front, const SpectrumAxis& frontAx
     const double foilSigma =
         passage.stopped ? InterpolateAbsorber(table, entryHigh).sigma : passage.sigma;
     const double sOut = LayerStopping(last, particle.z, particle.mass, exitMean, model);
-    const double hoSigma = sOut * ho / 2.35;
+    const double hoSigma = sOut * ho / kFwhmPerSigma;
     double detectorSigma = 0.0;
     if (settings.detectorFwhm) {
       const double d = settings.detectorFwhm(exitMean);
-      if (d > 0.0 && std::isfinite(d)) detectorSigma = d / 2.35;
+      if (d > 0.0 && std::isfinite(d)) detectorSigma = d / kFwhmPerSigma;
     }
     double sigma =
         std::sqrt(foilSigma * foilSigma + hoSigma * hoSigma + detectorSigma * detectorSigma);

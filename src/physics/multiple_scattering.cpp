@@ -1,4 +1,5 @@
 #include "physics/multiple_scattering.hpp"
+#include "model/units.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -133,7 +134,7 @@ double MsFitValue(double tau) {
 
 double CombineWidths(double w1, double w2, double nu) {
   if (!Positive(nu)) return std::nan("");  // no angular distribution has such an exponent
-  if (std::fabs(w2) <= 2e-10) return std::fabs(w1 * std::pow(1.0 / (1.0 + 1.0 / nu), nu));
+  if (std::fabs(w2) <= kZeroTolerance) return std::fabs(w1 * std::pow(1.0 / (1.0 + 1.0 / nu), nu));
   const double r = w1 / w2;
   if (std::fabs(r) <= 1e-10) return std::fabs(w2);
   const double q = 1.0 / nu + 1.0;
@@ -150,9 +151,9 @@ MsStepStatus IncomingMsStep(MsState& in, const Layer& layer, double depth, doubl
                             double sinAlpha, double energy, double ionZ,
                             const PhysicsTables& tables) {
   int mode = 0;
-  if (std::fabs(depth - step) < 2e-10) {
+  if (std::fabs(depth - step) < kZeroTolerance) {
     mode = 1;
-  } else if (depth - step >= 2e-10) {
+  } else if (depth - step >= kZeroTolerance) {
     mode = 2;
   }
   if (mode == 0) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/units.hpp"
 #include "physics/data_range_notes.hpp"
 #include "physics/srim_tables.hpp"
 
@@ -78,7 +79,7 @@ double FitPower(double base, double exponent) {
 double HeavyIonChargeFactor(int z1, int z2, double ePerAmu, bool& lowVelocity,
                             const ElementTable& elements) {
   lowVelocity = false;
-  if (ePerAmu < 2e-10) return 0.0;
+  if (ePerAmu < kZeroTolerance) return 0.0;
   if (!KnownElement(z1, elements) || !KnownElement(z2, elements)) return 0.0;
   const double zi = static_cast<double>(z1);
   const double vF = elements[z2].fermiVelocity;
@@ -196,7 +197,7 @@ double NuclearStoppingZbl(int z1, int z2, double e, double m2, double m1) {
 
 double LayerStopping(const Layer* layer, int z1, double m1, double e, const StoppingModel& model,
                      std::string* note) {
-  if (layer == nullptr || e < 2e-10) return 0.0;
+  if (layer == nullptr || e < kZeroTolerance) return 0.0;
   if (!(layer->amountSum > 0.0)) return 0.0;
   const ElementTable& elements = model.elements;
   double sum = 0.0;

@@ -5,6 +5,7 @@
 
 #include "model/element_table.hpp"
 #include "model/layer_structure.hpp"
+#include "model/units.hpp"
 
 namespace dodavev {
 
@@ -18,9 +19,6 @@ struct TransportOptions {
   bool Checktschalar = true;    // "Stopping correction": carry straggling with stopping ratios
   bool CheckMS = true;          // multiple scattering
 };
-
-// 2.35: FWHM of a Gaussian per standard deviation, as used in every report.
-inline constexpr double kFwhmPerSigma = 2.35;
 
 // Bohr straggling FWHM^2 (keV^2) of an ion of atomic number z over `length` micron in
 // target element z2 with atomic fraction `fraction` in a layer of atomic density

@@ -9,6 +9,7 @@
 #include "engine/resolution_report.hpp"
 #include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
+#include "model/units.hpp"
 #include "studies/resonance_yield.hpp"
 #include "studies/scan_outcome.hpp"
 
@@ -16,12 +17,13 @@ namespace dodavev {
 namespace {
 
 // Energies closer than this are equal.
-constexpr double kTolerance = 2e-10;
 
 // Resolution-table values that become columns 3..10: Doppler, beam energy spread, beam
 // angular spread, straggling, multiple scattering in, the beam's total spread at the
 // reaction depth, that total with the resonance width, depth resolution.
-constexpr std::array<int, 8> kColumnValues{26, 7, 8, 10, 11, 12, 3, 2};
+constexpr std::array<Step, 8> kColumnValues{
+    Step::kDopplerSpread, Step::kBeamEnergySpread, Step::kBeamAngleSpread, Step::kStragglingSpread,
+    Step::kMsInSpread,    Step::kMsOutSpread,      Step::kDetectedSpread,  Step::kResolutionNm};
 
 // " %8.1f", with a number that has no finite value written as such, not as a NaN.
 void AppendNumber(std::string& out, double v) {
@@ -35,7 +37,7 @@ void AppendNumber(std::string& out, double v) {
 }
 
 void TakeRow(ResonanceRow& out, const ResolutionTable& table, int r) {
-  out[1] = table.at(r, 1);
+  out[1] = table.at(r, Step::kDepthNm);
   for (std::size_t c = 0; c < kColumnValues.size(); ++c)
     out[c + 3] = table.at(r, kColumnValues[c]);
 }
@@ -56,12 +58,12 @@ ExcitationPlan PlanExcitationCurve(double rezmin, double rezmax, double estep) {
     plan.problem = "excitation curve: the energy range is not well defined";
     return plan;
   }
-  if (rezmax - rezmin <= -kTolerance) return plan;  // empty range: no energy
-  if (!(estep > kTolerance)) {
+  if (rezmax - rezmin <= -kZeroTolerance) return plan;  // empty range: no energy
+  if (!(estep > kZeroTolerance)) {
     plan.problem = "excitation curve: the energy step (Energy step [keV]) must be above 0";
     return plan;
   }
-  const double steps = std::floor((rezmax - rezmin + kTolerance) / estep);
+  const double steps = std::floor((rezmax - rezmin + kZeroTolerance) / estep);
   if (!(steps + 1.0 <= ResonanceTable::kRows)) {
     char buf[200];
     std::snprintf(buf, sizeof buf,
@@ -74,7 +76,7 @@ ExcitationPlan PlanExcitationCurve(double rezmin, double rezmax, double estep) {
   const auto count = static_cast<int>(steps) + 1;
   for (int k = 0; k < count; ++k) {
     const double e0 = rezmin + k * estep;
-    if (!(rezmax - e0 > -kTolerance)) break;
+    if (!(rezmax - e0 > -kZeroTolerance)) break;
     // A step too small to change energies this large would repeat the same energy.
     if (!plan.energies.empty() && !(e0 > plan.energies.back())) continue;
     plan.energies.push_back(e0);
@@ -92,16 +94,16 @@ ResonanceRow FillResonanceRow(const RunResults& results, double e0, double er,
   const ResolutionTable& t = results.table;
   const int rows = std::clamp(results.RowCount, 0, kResolutionRows);
   out[2] = e0;
-  if (e0 - er >= -kTolerance && rows > 0) {
+  if (e0 - er >= -kZeroTolerance && rows > 0) {
     // The resonance lies at the surface.
-    if (std::fabs(e0 - er) < kTolerance) TakeRow(out, t, 0);
+    if (std::fabs(e0 - er) < kZeroTolerance) TakeRow(out, t, 0);
     // The first printed row whose beam energy is down to Er, and the one before it.
     int k = 0;
-    while (k < rows && t.at(k, 4) > er)
+    while (k < rows && t.at(k, Step::kIonEnergy) > er)
       ++k;
     if (k >= 1 && k < rows) {
-      const double eBefore = t.at(k - 1, 4);
-      const double eAfter = t.at(k, 4);
+      const double eBefore = t.at(k - 1, Step::kIonEnergy);
+      const double eAfter = t.at(k, Step::kIonEnergy);
       const double f = (er - eBefore) / (eAfter - eBefore);  // eAfter <= Er < eBefore
       ResonanceRow before{};
       ResonanceRow after{};
@@ -115,7 +117,7 @@ ResonanceRow FillResonanceRow(const RunResults& results, double e0, double er,
   }
   double yield = 0.0;
   for (int r = 0; r < rows; ++r)
-    yield += t.at(r, 40);
+    yield += t.at(r, Step::kYield);
   // The steps the walk took past its printed rows count too.
   if (std::isfinite(results.yieldBeyondRows)) yield += results.yieldBeyondRows;
   out[11] = yield * countsPerYield;

@@ -8,13 +8,13 @@
 #include "engine/resolution.hpp"
 #include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
+#include "model/units.hpp"
 #include "studies/scan_outcome.hpp"
 
 namespace dodavev {
 namespace {
 
 // Angles and depths closer than this are equal.
-constexpr double kTolerance = 2e-10;
 // Best resolution of a depth row that no geometry has reached yet.
 constexpr double kNotReached = 2e6;
 // A best value at or above this ends the theta-scan listing.
@@ -29,7 +29,7 @@ constexpr double kFullTurn = 360.0;
 bool WholeSteps(double span, double step, double& count) {
   count = std::round(span / step);
   if (!std::isfinite(count) || count > 1e9) return false;
-  return std::fabs(span - count * step) < kTolerance;
+  return std::fabs(span - count * step) < kZeroTolerance;
 }
 
 std::string Angle(double deg) {
@@ -52,7 +52,7 @@ void AppendNumber(std::string& out, double v) {
 bool SameDepth(double depthNm, double wantedNm) {
   // The walk's depths are sums of steps; at depths of micrometres their rounding reaches
   // the absolute tolerance, so it grows with the depth.
-  return std::fabs(depthNm - wantedNm) < kTolerance * std::max(1.0, std::fabs(wantedNm));
+  return std::fabs(depthNm - wantedNm) < kZeroTolerance * std::max(1.0, std::fabs(wantedNm));
 }
 
 // What one geometry leaves for the tables; the last geometry's full results become the
@@ -77,7 +77,7 @@ std::string SkippedGeometriesLine(const std::vector<ScanGeometry>& skipped) {
 OptimisationPlan PlanOptimisation(const OptimisationInputs& in) {
   OptimisationPlan plan;
   const double step = in.step;
-  plan.alphaScan = std::fabs(in.thetaMin - in.thetaMax) < kTolerance;
+  plan.alphaScan = std::fabs(in.thetaMin - in.thetaMax) < kZeroTolerance;
   auto angle = [](double deg) { return std::isfinite(deg) && std::fabs(deg) <= kFullTurn; };
   if (!angle(in.thetaMin) || !angle(in.thetaMax) || !angle(in.alfaMin) || !angle(step)) {
     plan.problem =
@@ -85,18 +85,18 @@ OptimisationPlan PlanOptimisation(const OptimisationInputs& in) {
         "lie between -360 and 360 degrees";
     return plan;
   }
-  if (!(step > kTolerance)) {
+  if (!(step > kZeroTolerance)) {
     plan.problem = "optimization: the angle step (Step [deg]) must be above 0";
     return plan;
   }
-  if (in.thetaMax < in.thetaMin - kTolerance) {
+  if (in.thetaMax < in.thetaMin - kZeroTolerance) {
     plan.problem = "optimization: Theta max. (" + Angle(in.thetaMax) +
                    " deg) must not be below Theta min. (" + Angle(in.thetaMin) + " deg)";
     return plan;
   }
   // Theta min. 0 starts the scan at two steps.
-  const double theta0 = in.thetaMin < kTolerance ? 2.0 * step : in.thetaMin;
-  if (theta0 > in.thetaMax + kTolerance) {
+  const double theta0 = in.thetaMin < kZeroTolerance ? 2.0 * step : in.thetaMin;
+  if (theta0 > in.thetaMax + kZeroTolerance) {
     plan.problem = "optimization: the scan would start at theta = " + Angle(theta0) +
                    " deg (2 x step when Theta min. is 0), beyond Theta max. (" +
                    Angle(in.thetaMax) + " deg)";
@@ -155,7 +155,7 @@ std::vector<DepthResolution> DepthResolutionRows(const RunResults& results) {
   const int count = std::clamp(results.RowCount, 0, kResolutionRows);
   rows.reserve(static_cast<std::size_t>(count));
   for (int r = 0; r < count; ++r)
-    rows.push_back({results.table.at(r, 1), results.table.at(r, 2)});
+    rows.push_back({results.table.at(r, Step::kDepthNm), results.table.at(r, Step::kResolutionNm)});
   return rows;
 }
 

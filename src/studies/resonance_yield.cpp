@@ -7,13 +7,13 @@
 #include "engine/run_inputs.hpp"
 #include "model/element_table.hpp"
 #include "model/layer_structure.hpp"
+#include "model/units.hpp"
 #include "physics/pearson7.hpp"
 
 namespace dodavev {
 namespace {
 
 // Spreads, depths and amounts closer to zero than this count as zero.
-constexpr double kZero = 2e-10;
 // The mesh is not extended beyond this energy (keV); above it sigma counts as 0.
 constexpr double kHighestEnergy = 1e9;
 // The beam's spread is sampled in bins of 1/21 of its FWHM over +- 3 FWHM.
@@ -146,7 +146,8 @@ double CrossSectionIntegral::SlabMoment(double e, double slab, double bin) {
 double SpreadSlabIntegral(CrossSectionIntegral& integral, double centre, double spread,
                           double shape, double slab) {
   if (!(slab > 0.0) || !std::isfinite(centre)) return 0.0;
-  if (!(spread > kZero) || !std::isfinite(spread)) return integral.Integral(centre, centre + slab);
+  if (!(spread > kZeroTolerance) || !std::isfinite(spread))
+    return integral.Integral(centre, centre + slab);
   const double w = spread / kBinsPerWidth;
   const double half = w / 2.0;
   const PearsonVII density(spread, shape, w);
@@ -201,7 +202,7 @@ std::vector<ResonanceIsotope> ResonanceIsotopes(const Layer& layer, ReactionKind
       // Forward scattering counts every isotope; the others only the target's mass.
       if (kind != ReactionKind::kForwardScattering && std::fabs(massNumber - mt) > 0.5) return;
       const double c = share * abundance;
-      if (c > kZero) out.push_back({entry.Z, massNumber, c});
+      if (c > kZeroTolerance) out.push_back({entry.Z, massNumber, c});
     };
     if (entry.massNumber > 0) {
       add(entry.massNumber, 1.0);
@@ -221,7 +222,7 @@ std::vector<ResonanceIsotope> ResonanceIsotopes(const Layer& layer, ReactionKind
 // ---- Yield of a step ----------------------------------------------------------------------
 
 double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& step, double c) {
-  if (!(step.depth > kZero) || !(c > kZero) || !(step.stopping > 0.0)) return 0.0;
+  if (!(step.depth > kZeroTolerance) || !(c > kZeroTolerance) || !(step.stopping > 0.0)) return 0.0;
   const double slab = step.Eprev - step.E;  // energy the beam loses in the step
   if (!(slab > 0.0) || !std::isfinite(slab)) return 0.0;
   return c / step.stopping * SpreadSlabIntegral(integral, step.E, step.spread, step.shape, slab);
@@ -229,7 +230,7 @@ double IsotopeStepYield(CrossSectionIntegral& integral, const ResonanceStep& ste
 
 double StepSpread(const ResolutionTable& table, int row) {
   auto spread = [&table](int r) {
-    const double s = table.at(std::max(r, 0), 5);
+    const double s = table.at(std::max(r, 0), Step::kIonSpread);
     return std::isfinite(s) && s > 0.0 ? s : 0.0;
   };
   const double before = spread(row - 1);
@@ -274,10 +275,10 @@ double ResonanceHooks::ResonanceYield(const RunState& run, int row, const RunRes
   if (run.currentLayer >= inputs_.sample.layers.size()) return 0.0;
   ResonanceStep step;
   step.depth = run.depth;
-  step.E = results.table.at(row, 4);
-  step.Eprev = results.table.at(row - 1, 4);
+  step.E = results.table.at(row, Step::kIonEnergy);
+  step.Eprev = results.table.at(row - 1, Step::kIonEnergy);
   step.spread = StepSpread(results.table, row);
-  step.shape = results.table.at(row, 43);
+  step.shape = results.table.at(row, Step::kShapeIon);
   step.stopping = run.in.stoppingEnd;
   const std::vector<ResonanceIsotope> isotopes =
       ResonanceIsotopes(inputs_.sample.layers[run.currentLayer], inputs_.reaction.kind,
@@ -295,8 +296,8 @@ bool BeamBelowResonance(double energy, double spread, double resonanceKeV, doubl
 }
 
 bool ResonanceHooks::StepsBeyondCount(const RunState& /*run*/, int row, const RunResults& results) {
-  return !BeamBelowResonance(results.table.at(row, 4), results.table.at(row, 5), resonance_,
-                             width_);
+  return !BeamBelowResonance(results.table.at(row, Step::kIonEnergy),
+                             results.table.at(row, Step::kIonSpread), resonance_, width_);
 }
 
 }  // namespace dodavev

@@ -1,4 +1,5 @@
 #include "studies/spectrum_accumulation.hpp"
+#include "model/units.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +8,6 @@ namespace dodavev {
 namespace {
 
 // Depths, yields and energies closer to zero than this count as zero.
-constexpr double kZero = 2e-10;
 // Most density samples one folding takes over its window.
 constexpr long kMaxSamples = 16384;
 // Most pieces a box of channels is cut into for folding.
@@ -74,7 +74,7 @@ double StepCrossSection::Integral(double e) const {
 }
 
 double StepCrossSection::Mean(double e, double width) const {
-  if (!(width > kZero)) return Value(e);
+  if (!(width > kZeroTolerance)) return Value(e);
   return (Integral(e + width) - Integral(e)) / width;
 }
 
@@ -86,7 +86,7 @@ CrossSectionRange StepCrossSectionRange(double eLow, double eHigh, double fwhm, 
   range.low = std::max(0.0, std::min(eLow, eHigh) - 3.0 * spread - w);
   range.high = std::max(eLow, eHigh) + 3.0 * spread + w + loss;
   // Ten points over the step's loss, and at least one per bin of the yield window.
-  range.spacing = loss > kZero ? std::min(w, loss / 10.0) : w;
+  range.spacing = loss > kZeroTolerance ? std::min(w, loss / 10.0) : w;
   return range;
 }
 
@@ -371,7 +371,7 @@ double SpectrumAccumulator::AddStep(const SpectrumStep& step, const CrossSection
   const bool follows = havePrevious_ && step.row == previousRow_ + 1;
   const double c = Finite(step.concentration);
   const double sinAlpha = step.sinAlpha;
-  if (!follows || !(step.depth > kZero) || !(step.step > 0.0) || !(c > kZero) ||
+  if (!follows || !(step.depth > kZeroTolerance) || !(step.step > 0.0) || !(c > kZeroTolerance) ||
       !(sinAlpha > 0.0) || !std::isfinite(step.E) || !std::isfinite(previousE_)) {
     Remember(step);
     return 0.0;
@@ -393,7 +393,7 @@ double SpectrumAccumulator::AddStep(const SpectrumStep& step, const CrossSection
   const double total = yield_ * step.step;
   const bool calibrated =
       cal.detkevch > 0.0 && std::isfinite(cal.detkevch) && std::isfinite(cal.dete0);
-  if (!(total > kZero) || !std::isfinite(total) || !calibrated) {
+  if (!(total > kZeroTolerance) || !std::isfinite(total) || !calibrated) {
     Remember(step);
     return std::isfinite(yield_) ? yield_ : 0.0;
   }

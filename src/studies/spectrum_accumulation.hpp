@@ -23,6 +23,7 @@
 
 #include "engine/cross_sections.hpp"
 #include "model/run_results.hpp"
+#include "model/units.hpp"
 #include "physics/pearson7.hpp"
 
 namespace dodavev {
@@ -37,7 +38,7 @@ struct ChannelCalibration {
 };
 
 // Channel contents and yields at or below this count as empty.
-inline constexpr double kEmptyChannel = 2e-10;
+inline constexpr double kEmptyChannel = kZeroTolerance;
 
 // Counts of one channel by channel number 0..channels() (index = channel); channel 0 holds
 // the energies just above dete0 and is not part of the recorded spectrum.

@@ -7,11 +7,10 @@
 #include "engine/run_inputs.hpp"
 #include "engine/setup.hpp"
 #include "model/messages.hpp"
+#include "model/units.hpp"
 
 namespace dodavev {
 namespace {
-
-constexpr double kZero = 2e-10;
 
 DetectorResolutionCoefficients DetectorOf(const ParameterValues& p) {
   return DetectorResolutionCoefficients{p.detres0, p.detres1, p.detres2, p.detres3, p.detres4};
@@ -56,7 +55,7 @@ class FollowOutward final : public WayOut {
     w.detectedEnergy = foil_ ? path.sampleExitEnergy : path.detectedEnergy;
     // The spread gathered on the way out scales with the way out's transfer factor.
     double fwhm = sampleFwhm_;
-    if (transfer_ > kZero && path.out.transferFactor > kZero) {
+    if (transfer_ > kZeroTolerance && path.out.transferFactor > kZeroTolerance) {
       fwhm *= path.out.transferFactor / transfer_;
     }
     if (!foil_) fwhm = std::hypot(fwhm, DetectorFwhm(inputs_, w.detectedEnergy));
@@ -161,7 +160,7 @@ void SpectrumRunHooks::Start(const RunState& run) {
   AccumulationSettings settings;
   settings.calibration = ChannelCalibration{p.dete0, p.detkevch};
   settings.channels = p.channels;
-  settings.monolayer = p.monothick > kZero;
+  settings.monolayer = p.monothick > kZeroTolerance;
   settings.countsScale = CountsScale(p.q1, p.solid_angle);
   if (foil_) {
     // In front of the foil the particles are faster than at the detector: the axis there
@@ -188,25 +187,25 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   s.row = row;
   s.depth = run.depth;
   s.step = run.step;
-  s.E = t.at(row, 4);
-  s.dE = t.at(row, 5);
+  s.E = t.at(row, Step::kIonEnergy);
+  s.dE = t.at(row, Step::kIonSpread);
   // The spread combination keeps the spread before the reaction of one edge of the
   // angular spread; the other edge is taken equal to it.
   s.dEprime = s.dE;
-  s.shapeIn = t.at(row, 43);
+  s.shapeIn = t.at(row, Step::kShapeIon);
   s.K = run.kinematicFactor;
   s.reactionEnergy = run.reactionEnergy;
-  s.transfer = t.at(row, 38);
-  s.detectedShape = t.at(row, 45);
+  s.transfer = t.at(row, Step::kTransferOut);
+  s.detectedShape = t.at(row, Step::kEdgeShape);
   s.concentration = TargetIsotopeDensity(layer, run, p.z1, inputs_.elements);
   s.sinAlpha = run.engine.sinAlpha;
   // Detected spread of the step; with a foil the detector resolution acts behind it.
-  const double spread = std::fabs(t.at(row, 49));
+  const double spread = std::fabs(t.at(row, Step::kEdgeMinus));
   if (foil_) {
     s.detectedEnergy = run.sampleExitEnergy;
-    s.detectedFwhm = WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, 39)));
+    s.detectedFwhm = WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, Step::kDetectedEnergy)));
   } else {
-    s.detectedEnergy = t.at(row, 39);
+    s.detectedEnergy = t.at(row, Step::kDetectedEnergy);
     s.detectedFwhm = spread;
   }
 
@@ -214,14 +213,16 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   // (added per point) and without the incident spread (already in the reaction energies).
   const double incident = std::fabs(s.K * s.dE * s.transfer);
   const double sampleSide = WithoutPart(
-      foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, 39))), incident);
+      foil_ ? s.detectedFwhm
+            : WithoutPart(spread, DetectorFwhm(inputs_, t.at(row, Step::kDetectedEnergy))),
+      incident);
   const FollowOutward wayOut(run, *context_, inputs_, sampleSide, s.transfer, s.detectedShape,
                              foil_);
 
   const CrossSectionSource xs{&request_, &choices_, &inputs_.crossSections, &notes_};
   Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
   const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
-  results.table.at(row, 40) = yield;
+  results.table.at(row, Step::kYield) = yield;
 }
 
 void SpectrumRunHooks::CorrectAbsorberSpectrum(const RunState& run, RunResults& results) {

@@ -52,13 +52,13 @@ class EnergySpread : public ::testing::Test {
   StepContributions Compute(const StepInputs& s, const EngineGeometry& g,
                             const ContributionOptions& o,
                             DetectorResolutionCoefficients d = DetectorResolutionCoefficients{}) {
-    errorCode = 0;
+    errorCode = StepProblem::kNone;
     tableMissing = false;
     const ContributionContext ctx{g, o, d, tables_, nullptr};
     return ComputeContributions(s, ctx, errorCode, halfWidthIndex, tableMissing);
   }
   PhysicsTables tables_;  // no convolution table: nothing here needs one
-  int errorCode = 0;
+  StepProblem errorCode = StepProblem::kNone;
   double halfWidthIndex = 2.0;
   bool tableMissing = false;
 };
@@ -92,7 +92,7 @@ TEST_F(EnergySpread, AllOptionsOffGiveNoSpreadAtAll) {
   EXPECT_DOUBLE_EQ(c.S0, 0.0);
   EXPECT_DOUBLE_EQ(c.tot, 0.0);
   EXPECT_DOUBLE_EQ(c.det, 0.0);
-  EXPECT_EQ(errorCode, 0);
+  EXPECT_EQ(errorCode, StepProblem::kNone);
   EXPECT_FALSE(tableMissing);
 }
 
@@ -192,7 +192,7 @@ TEST_F(EnergySpread, BeamDivergenceTooLargeForTheAngleIsCode3) {
   StepInputs s = SurfaceStep();
   s.asb = 0.2;  // (asb/2 cot 5 deg)^2 = (0.1 x 11.43)^2 > 1
   Compute(s, Geometry('C', 5, 165), o);
-  EXPECT_EQ(errorCode, 3);
+  EXPECT_EQ(errorCode, StepProblem::kSecondOrder);
 }
 
 TEST_F(EnergySpread, HugeSecondOrderCorrectionIsCode2) {
@@ -203,7 +203,7 @@ TEST_F(EnergySpread, HugeSecondOrderCorrectionIsCode2) {
   // IBM with theta - alpha = 1.35 deg: (D1/2 cot b1)^2 = (0.02356 x 42.4)^2 = 0.998, so the
   // corrected geometry term is some 500 times the linear one.
   Compute(s, Geometry('I', 80, 81.35), o);
-  EXPECT_EQ(errorCode, 2);
+  EXPECT_EQ(errorCode, StepProblem::kLinearError);
 }
 
 TEST_F(EnergySpread, DetectedEnergyBelowAHundredthOfTheSpreadIsCode4) {
@@ -212,14 +212,14 @@ TEST_F(EnergySpread, DetectedEnergyBelowAHundredthOfTheSpreadIsCode4) {
   StepInputs s = SurfaceStep();
   s.Em = 0.005;  // beame = 2 x 0.5 = 1 keV; 1/100 of it is 0.01 keV
   const StepContributions c = Compute(s, Geometry('C', 80, 165), o);
-  EXPECT_EQ(errorCode, 4);
+  EXPECT_EQ(errorCode, StepProblem::kEnergyBelowSpread);
   EXPECT_DOUBLE_EQ(c.det, 10000.0);
 }
 
 TEST_F(EnergySpread, UnresolvedAbsorberDistributionIsCode5) {
   halfWidthIndex = 1.0;
   const StepContributions c = Compute(SurfaceStep(), Geometry('C', 80, 165), NoOptions());
-  EXPECT_EQ(errorCode, 5);
+  EXPECT_EQ(errorCode, StepProblem::kAbsorberUnresolved);
   EXPECT_DOUBLE_EQ(c.det, 10000.0);
 }
 
@@ -227,7 +227,7 @@ TEST_F(EnergySpread, DetectorResolutionAtOrBelowZeroIsCode6) {
   ContributionOptions o = NoOptions();
   o.CheckDet = true;
   Compute(SurfaceStep(), Geometry('C', 80, 165), o, {-1.0, 0.0, 1.0, 0.0, 1.0});
-  EXPECT_EQ(errorCode, 6);
+  EXPECT_EQ(errorCode, StepProblem::kDetectorResolutionZero);
 }
 
 // --- Multiple scattering and the excitation-curve variant ---------------------------------

@@ -115,18 +115,19 @@ TEST(ResolutionReportClosing, ReasonsInTheirOrder) {
   EXPECT_EQ(ClosingLines(end),
             "the max. probing depth = 1050 nm\r\nThe calculation was finished: ");
   // An error code names itself before anything else.
-  end.ErrorCode = 3;
+  end.ErrorCode = StepProblem::kSecondOrder;
   end.cumulativeThickness = 1.05;
   EXPECT_EQ(ClosingLines(end),
             "the max. probing depth = 1050 nm\r\nThe calculation was finished: ctg(alpha) \r\n");
 }
 
 TEST(ResolutionReportClosing, ErrorReasonsAndTheSublayerLimit) {
-  EXPECT_EQ(ErrorReason(2), "error > 1000% ");
-  EXPECT_EQ(ErrorReason(4), "E < dE/100 ");
-  EXPECT_EQ(ErrorReason(5), "absorber ");
-  EXPECT_EQ(ErrorReason(6), "The detector resolution reaches 0 !");
-  EXPECT_EQ(ErrorReason(0), "");
+  EXPECT_EQ(ErrorReason(StepProblem::kLinearError), "error > 1000% ");
+  EXPECT_EQ(ErrorReason(StepProblem::kEnergyBelowSpread), "E < dE/100 ");
+  EXPECT_EQ(ErrorReason(StepProblem::kAbsorberUnresolved), "absorber ");
+  EXPECT_EQ(ErrorReason(StepProblem::kDetectorResolutionZero),
+            "The detector resolution reaches 0 !");
+  EXPECT_EQ(ErrorReason(StepProblem::kNone), "");
   EXPECT_EQ(SublayerLimitLine(),
             "The calculation was finished: the number of sublayers reaches the limit (200)\r\n");
 }

@@ -190,7 +190,7 @@ TEST_F(DepthResolution, AnErrorStopsTheRowsAndClosesWithItsReason) {
   ASSERT_EQ(Run(), RunOutcome::kWalked);
   EXPECT_EQ(results().RowCount, 2);
   EXPECT_DOUBLE_EQ(Value(2, 1), 0.0);
-  EXPECT_EQ(run_.ErrorCode, 6);
+  EXPECT_EQ(run_.ErrorCode, StepProblem::kDetectorResolutionZero);
   EXPECT_TRUE(EndsWith(results().mainReport,
                        "The calculation was finished: The detector resolution reaches 0 !\r\n"));
   EXPECT_EQ(CrLfLines(results().mainReport).size(), 7U + 2U + 2U);
