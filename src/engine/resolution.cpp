@@ -408,6 +408,12 @@ RunOutcome RunResolution(const Session& session, const RunRequest& request, RunS
       results.stepsWalked = r + 1;
     }
     if (evaluated && r < kMaxSteps) printed = r + 1;
+    // A spectrum run whose reports nobody reads needs its rows only for the counts: it ends
+    // where deeper steps can add none.
+    if (evaluated && r < kMaxSteps && !request.reports && run.SpectrumFlag == 'N' &&
+        request.hooks != nullptr && !request.hooks->StepsBeyondCount(run, r, results)) {
+      break;
+    }
     if (r >= kMaxSteps) {
       // Past the printed rows: on while the steps are counted and can still add something.
       if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || !evaluated) break;

@@ -226,6 +226,20 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   results.table.at(row, 40) = yield;
 }
 
+bool SpectrumRunHooks::StepsBeyondCount(const RunState& run, int /*row*/,
+                                        const RunResults& /*results*/) {
+  if (!deepestTargetLayer_) {
+    long deepest = -1;
+    const auto& layers = session_.sample.layers;
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+      if (TargetIsotopeDensity(layers[i], run, session_.params.z1, session_.elements) > 0.0)
+        deepest = static_cast<long>(i);
+    }
+    deepestTargetLayer_ = deepest;
+  }
+  return static_cast<long>(run.currentLayer) <= *deepestTargetLayer_;
+}
+
 void SpectrumRunHooks::CorrectAbsorberSpectrum(const RunState& run, RunResults& results) {
   if (!foil_ || !accumulator_) return;
   const ParameterSet& p = session_.params;
