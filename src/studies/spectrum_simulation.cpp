@@ -153,6 +153,7 @@ void SpectrumRunHooks::Start(const RunState& run) {
   request_.theta = run.engine.theta;
   request_.level = p.level;
   request_.windowKeV = 0.0;  // point values: the steps average over energies themselves
+  rutherford_ = PlainRutherford(request_, choices_);
 
   context_.emplace(PathContext{session_.sample, session_.absorber, model_, session_.tables,
                                TransportOptionsOf(session_),
@@ -220,7 +221,8 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
       foil_ ? s.detectedFwhm : WithoutPart(spread, DetectorFwhm(p, t.at(row, 39))), incident);
   const FollowOutward wayOut(run, *context_, p, sampleSide, s.transfer, s.detectedShape, foil_);
 
-  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections, &notes_};
+  const CrossSectionSource xs{&request_, &choices_, &session_.crossSections, &notes_,
+                              rutherford_ ? &*rutherford_ : nullptr};
   Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
   const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
   results.table.at(row, 40) = yield;

@@ -57,6 +57,7 @@ class SpectrumRunHooks final : public RunHooks {
   StoppingModel model_;
   CrossSectionChoices choices_;
   CrossSectionRequest request_;
+  std::optional<RutherfordAtAngle> rutherford_;  // the plain Rutherford case, prepared once
   std::optional<PathContext> context_;
   std::optional<SpectrumAccumulator> accumulator_;
   // Index of the deepest layer that holds the target isotope (-1: none), once looked up.
