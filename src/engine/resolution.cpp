@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 
 #include "app/messages.hpp"
@@ -11,6 +12,7 @@
 #include "engine/depth_steps.hpp"
 #include "engine/kinematics.hpp"
 #include "engine/resolution_report.hpp"
+#include "physics/outward_tables.hpp"
 #include "physics/path.hpp"
 
 namespace dodavev {
@@ -130,7 +132,17 @@ class Walk {
         stage_(run.absorberTable, session.absorber, context_.emitted, model_,
                AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr, p_.CheckDet,
                                       DetectorOf(p_), p_.channels},
-               run) {}
+               run) {
+    // A spectrum walk follows its emitted particles out from every depth: their stopping
+    // and straggling come from tables over the energies they can have.
+    if (run.SpectrumFlag == 'N' && run.kind != ReactionKind::kNra) {
+      const double high = 1.01 * std::fabs(run.kinematicFactor * run.e0) + 1.0;
+      const double low = p_.thr > 2.0 ? 0.5 * p_.thr : 1.0;
+      tables_ =
+          BuildOutwardTables(session.sample, context_.emitted, model_, context_.options, low, high);
+      if (tables_) context_.outwardTables = &*tables_;
+    }
+  }
 
   const PathContext& context() const { return context_; }
   const StoppingModel& model() const { return model_; }
@@ -325,6 +337,7 @@ class Walk {
   ReactionAt reaction_;
   KinematicsAt kinematics_;
   FoilDetectorStage stage_;
+  std::optional<OutwardTables> tables_;
 };
 
 }  // namespace
