@@ -261,8 +261,8 @@ class Walk {
       run_.absorberSigma = pass.stopped ? 0.0 : pass.sigma;
       s.absorberSigma = run_.absorberSigma;
     }
-    const ContributionContext ctx{run_.engine, ContributionOptionsOf(p_), DetectorOf(p_),
-                                  session_.tables, absorber ? &stage_ : nullptr};
+    const ContributionContext ctx{run_.engine,     ContributionOptionsOf(p_),    DetectorOf(p_),
+                                  session_.tables, absorber ? &stage_ : nullptr, &convolution_};
     return ComputeContributions(s, ctx, run_.ErrorCode, run_.absorberHalfWidthIndex,
                                 run_.convolutionTableMissing);
   }
@@ -338,6 +338,7 @@ class Walk {
   KinematicsAt kinematics_;
   FoilDetectorStage stage_;
   std::optional<OutwardTables> tables_;
+  PreparedConvolution convolution_ = PrepareConvolution(session_.tables);
 };
 
 }  // namespace
