@@ -72,6 +72,7 @@ void SubSpectrum(benchmark::State& state, const Case& c) {
     benchmark::DoNotOptimize(session->results.SimulatedSpectrum.data());
   }
   state.counters["rows"] = session->results.RowCount;
+  state.counters["steps"] = session->results.stepsWalked;
 }
 
 BENCHMARK_CAPTURE(FullSpectrum, AuOnC, kAuOnC)->Unit(benchmark::kMillisecond);
@@ -101,6 +102,7 @@ void BM_ProtonWalkThickSi(benchmark::State& state) {
     benchmark::DoNotOptimize(session->results.SimulatedSpectrum.data());
   }
   state.counters["rows"] = session->results.RowCount;
+  state.counters["steps"] = session->results.stepsWalked;
 }
 BENCHMARK(BM_ProtonWalkThickSi)->Unit(benchmark::kMillisecond);
 

@@ -25,15 +25,20 @@ double Sq(double x) {
 // widths add in quadrature (exact for two Gaussians) and the missing table is noted.
 class Folder {
  public:
-  Folder(const PhysicsTables& tables, bool& missing) : tables_(tables), missing_(missing) {}
+  Folder(const PhysicsTables& tables, const PreparedConvolution* prepared, bool& missing)
+      : tables_(tables), prepared_(prepared), missing_(missing) {}
   PearsonShape operator()(double w1, double m1, double w2, double m2) const {
-    if (std::optional<PearsonShape> r = ConvolveShapes(w1, m1, w2, m2, tables_)) return *r;
+    const std::optional<PearsonShape> r = prepared_ != nullptr
+                                              ? ConvolveShapes(w1, m1, w2, m2, tables_, *prepared_)
+                                              : ConvolveShapes(w1, m1, w2, m2, tables_);
+    if (r) return *r;
     missing_ = true;
     return PearsonShape{std::hypot(w1, w2), std::min({m1, m2, kGaussianShape})};
   }
 
  private:
   const PhysicsTables& tables_;
+  const PreparedConvolution* prepared_;
   bool& missing_;
 };
 
@@ -370,7 +375,7 @@ StepContributions ComputeContributions(const StepInputs& in, const ContributionC
                                        bool& tableMissing) {
   const EngineGeometry& g = context.geometry;
   const ContributionOptions& o = context.options;
-  const Folder fold(context.tables, tableMissing);
+  const Folder fold(context.tables, context.convolution, tableMissing);
   const StepTerms t(in, g);
   StepContributions c;
   BeamEnergySpread(in, o, t, c);

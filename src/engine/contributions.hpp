@@ -9,6 +9,7 @@
 
 #include "engine/run_state.hpp"
 #include "model/physics_tables.hpp"
+#include "physics/shape_convolution.hpp"
 
 namespace dodavev {
 
@@ -124,6 +125,8 @@ struct ContributionContext {
   DetectorResolutionCoefficients detector;
   const PhysicsTables& tables;        // convolution table
   AbsorberStage* absorber = nullptr;  // the foil, when there is one
+  // The convolution table's fixed exponents, prepared for the run (none: worked out anew).
+  const PreparedConvolution* convolution = nullptr;
 };
 
 // The contributions of one step: beam energy spread, beam angular spread, detector

@@ -8,6 +8,7 @@
 #include "model/units.hpp"
 #include "physics/absorber.hpp"
 #include "physics/multiple_scattering.hpp"
+#include "physics/outward_tables.hpp"
 
 namespace dodavev {
 
@@ -23,6 +24,36 @@ const Layer* CurrentLayer(const RunState& run, const PathContext& context) {
 double Stopping(const Layer& layer, const Ion& ion, double energy, const PathContext& context,
                 RunState& run) {
   return LayerStopping(layer, ion.z, ion.mass, energy, context.stopping, &run.StoppingSourceNote);
+}
+
+// Stopping and straggling of the emitted particle in sample layer `li`: from the run's
+// tables where they cover the energy.
+double OutStopping(std::size_t li, const Layer& layer, const Ion& ion, double energy,
+                   const PathContext& context, RunState& run) {
+  if (context.outwardTables != nullptr && li < context.outwardTables->stopping.size()) {
+    if (const std::optional<double> s = context.outwardTables->stopping[li].At(energy)) return *s;
+  }
+  return Stopping(layer, ion, energy, context, run);
+}
+
+double OutStraggling(std::size_t li, const Layer& layer, double dx, double f, const Ion& ion,
+                     double energy, const PathContext& context) {
+  if (context.outwardTables != nullptr && li < context.outwardTables->straggling.size() &&
+      std::fabs(f) >= 1e-12) {
+    if (const std::optional<double> v = context.outwardTables->straggling[li].At(energy)) {
+      return *v * (dx / f);
+    }
+  }
+  return LayerStraggling(layer, dx, f, ion.mass, ion.chargeState, ion.z, energy, context.options,
+                         context.stopping.elements);
+}
+
+MsStepStatus OutMsStep(MsState& out, int stepIndex, const Layer& layer, double dx, double f,
+                       double energy, double ionZ, const PathContext& context) {
+  if (context.outwardTables != nullptr) {
+    return OutgoingMsAngleStep(out, stepIndex, layer, dx, f, energy, ionZ, context.tables);
+  }
+  return OutgoingMsStep(out, stepIndex, layer, dx, f, energy, ionZ, context.tables);
 }
 
 // Straggling of a path at its start: the spread from a charge state other than the layer's
@@ -75,26 +106,24 @@ void ReflectionWalk(double& energy, double stepLength, RunState& run, const Path
     bool haveCarried = false;
     while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
-      const double sA = haveCarried ? carried : Stopping(layer, ion, energy, context, run);
+      const double sA = haveCarried ? carried : OutStopping(li, layer, ion, energy, context, run);
       if (!(sA > 0.0)) break;  // nothing here slows the particle down or spreads it
       const double predicted = energy - sA * dx / f;
-      const double sB = Stopping(layer, ion, predicted, context, run);
+      const double sB = OutStopping(li, layer, ion, predicted, context, run);
       const double next = energy - (sA + sB) / 2.0 * dx / f;
-      const double sC = Stopping(layer, ion, next, context, run);
+      const double sC = OutStopping(li, layer, ion, next, context, run);
       const double r = StoppingRatio(context.options.Checktschalar, sA, sC);
       if (context.options.CheckMS) {
-        NoteMsStatus(OutgoingMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
-                                    static_cast<double>(ion.z), context.tables),
+        NoteMsStatus(OutMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
+                               static_cast<double>(ion.z), context),
                      run);
       }
       run.out.correctedEnergyLoss = r * run.out.correctedEnergyLoss + (sA + sC) / 2.0 * dx;
       run.out.energyLossSum += (sA + sC) / 2.0 * dx;
       energy = next;
       if (context.options.CheckStraggling) {
-        run.out.straggling =
-            CarryStraggling(run.out.straggling, r,
-                            LayerStraggling(layer, dx, f, ion.mass, ion.chargeState, ion.z, energy,
-                                            context.options, context.stopping.elements));
+        run.out.straggling = CarryStraggling(run.out.straggling, r,
+                                             OutStraggling(li, layer, dx, f, ion, energy, context));
       }
       if (!context.fullSpectrumSteps) ApplyThreshold(energy, run, context);
       run.out.transferFactor *= r;
@@ -124,7 +153,7 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
         li == run.currentLayer ? layer.thickness - run.depthInLayer : layer.thickness;
     while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
-      const double s = Stopping(layer, ion, energy, context, run);
+      const double s = OutStopping(li, layer, ion, energy, context, run);
       if (!(s > 0.0)) {
         // Nothing here slows the particle down; at rest it never reaches the back.
         if (energy <= kZeroTolerance) run.RaiseThreshold(run.depth - run.step);
@@ -134,8 +163,8 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
           stepIndex == 0 ? 1.0 : StoppingRatio(context.options.Checktschalar, previousStopping, s);
       const double next = energy - s * dx / f;
       if (context.options.CheckMS) {
-        NoteMsStatus(OutgoingMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
-                                    static_cast<double>(ion.z), context.tables),
+        NoteMsStatus(OutMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
+                               static_cast<double>(ion.z), context),
                      run);
       } else {
         ++stepIndex;
@@ -143,10 +172,8 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
       run.out.correctedEnergyLoss = r * run.out.correctedEnergyLoss + s * dx;
       run.out.energyLossSum += s * dx;
       if (context.options.CheckStraggling) {
-        run.out.straggling =
-            CarryStraggling(run.out.straggling, r,
-                            LayerStraggling(layer, dx, f, ion.mass, ion.chargeState, ion.z, next,
-                                            context.options, context.stopping.elements));
+        run.out.straggling = CarryStraggling(run.out.straggling, r,
+                                             OutStraggling(li, layer, dx, f, ion, next, context));
       }
       energy = next;
       ApplyThreshold(energy, run, context);
@@ -249,7 +276,7 @@ void OutwardPath(RunState& run, const PathContext& context) {
   if (!(stepLength > kZeroTolerance)) stepLength = std::numeric_limits<double>::infinity();
 
   if (layer != nullptr) {
-    const double s0 = Stopping(*layer, ion, e0, context, run);
+    const double s0 = OutStopping(run.currentLayer, *layer, ion, e0, context, run);
     if (run.geometry.GeometryKind == 'T') {
       run.stoppingTerm = s0 / f - run.stoppingTerm;
       TransmissionWalk(energy, stepLength, run, context);

@@ -15,6 +15,7 @@
 namespace dodavev {
 
 struct RunState;
+struct OutwardTables;
 
 // Everything the paths read besides the run state; fixed for one run.
 struct PathContext {
@@ -31,6 +32,10 @@ struct PathContext {
   // Full-spectrum stepping: outward steps are the iteration length turned into a depth,
   // and the outward path in reflection does not apply the threshold.
   bool fullSpectrumSteps = false;
+  // A spectrum run's tables of the emitted particle's stopping and straggling per sample
+  // layer; with them the outward path also keeps only the parts of its multiple-scattering
+  // state that its spread is made of. None: every value from the formulas.
+  const OutwardTables* outwardTables = nullptr;
 };
 
 // Kinematic factor K (emitted energy / incident energy) for a reaction of an incident ion

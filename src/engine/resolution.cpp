@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 
 #include "engine/absorber_spread.hpp"
@@ -13,6 +14,7 @@
 #include "engine/run_inputs.hpp"
 #include "model/messages.hpp"
 #include "model/units.hpp"
+#include "physics/outward_tables.hpp"
 
 namespace dodavev {
 namespace {
@@ -125,7 +127,17 @@ class Walk {
                AbsorberSpreadSettings{p_.detkevch, p_.dete0, p_.ho, p_.thr,
                                       inputs.switches.contributions.CheckDet, DetectorOf(p_),
                                       p_.channels},
-               run) {}
+               run) {
+    // A spectrum walk follows its emitted particles out from every depth: their stopping
+    // and straggling come from tables over the energies they can have.
+    if (run.SpectrumFlag == 'N' && run.kind != ReactionKind::kNra) {
+      const double high = 1.01 * std::fabs(run.kinematicFactor * run.e0) + 1.0;
+      const double low = p_.thr > 2.0 ? 0.5 * p_.thr : 1.0;
+      tables_ =
+          BuildOutwardTables(inputs.sample, context_.emitted, model_, context_.options, low, high);
+      if (tables_) context_.outwardTables = &*tables_;
+    }
+  }
 
   const PathContext& context() const { return context_; }
   const StoppingModel& model() const { return model_; }
@@ -245,8 +257,8 @@ class Walk {
       run_.absorberSigma = pass.stopped ? 0.0 : pass.sigma;
       s.absorberSigma = run_.absorberSigma;
     }
-    const ContributionContext ctx{run_.engine, inputs_.switches.contributions, DetectorOf(p_),
-                                  inputs_.tables, absorber ? &stage_ : nullptr};
+    const ContributionContext ctx{run_.engine,    inputs_.switches.contributions, DetectorOf(p_),
+                                  inputs_.tables, absorber ? &stage_ : nullptr,   &convolution_};
     return ComputeContributions(s, ctx, run_.ErrorCode, run_.absorberHalfWidthIndex,
                                 run_.convolutionTableMissing);
   }
@@ -323,6 +335,8 @@ class Walk {
   ReactionAt reaction_;
   KinematicsAt kinematics_;
   FoilDetectorStage stage_;
+  std::optional<OutwardTables> tables_;
+  PreparedConvolution convolution_ = PrepareConvolution(inputs_.tables);
 };
 
 }  // namespace
@@ -406,6 +420,12 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
       results.stepsWalked = r + 1;
     }
     if (evaluated && r < kMaxSteps) printed = r + 1;
+    // A spectrum run whose reports nobody reads needs its rows only for the counts: it ends
+    // where deeper steps can add none.
+    if (evaluated && r < kMaxSteps && !request.reports && run.SpectrumFlag == 'N' &&
+        request.hooks != nullptr && !request.hooks->StepsBeyondCount(run, r, results)) {
+      break;
+    }
     if (r >= kMaxSteps) {
       // Past the printed rows: on while the steps are counted and can still add something.
       if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || !evaluated) break;

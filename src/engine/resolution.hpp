@@ -33,7 +33,8 @@ class RunHooks {
     return 0.0;
   }
   // Past the 200 printed rows a spectrum or resonance walk goes on to its own stop; after
-  // each such step `row` this says whether deeper steps can still add anything.
+  // each such step `row` this says whether deeper steps can still add anything. A spectrum
+  // walk without reports asks it after every step.
   virtual bool StepsBeyondCount(const RunState& /*run*/, int /*row*/,
                                 const RunResults& /*results*/) {
     return true;

@@ -35,9 +35,11 @@ bool Positive(double v) {
 
 // Advances `state` over a path of length pathLength (micron) through `layer`, using the
 // incoming (screenIn) or the outgoing (screenOut) screening radius of each component.
-// `restart` starts the state afresh with the first component treated.
+// `restart` starts the state afresh with the first component treated. Without `meanState`
+// the mean reduced energy and the equivalent thickness are not kept up.
 MsStepStatus AdvanceState(MsState& state, const Layer& layer, double pathLength, double energy,
-                          double ionZ, bool outgoing, bool restart, const PhysicsTables& tables) {
+                          double ionZ, bool outgoing, bool restart, const PhysicsTables& tables,
+                          bool meanState = true) {
   if (!tables.msTauTableComplete) return MsStepStatus::kTablesMissing;
   if (!Positive(energy) || !Positive(ionZ) || !std::isfinite(pathLength) || pathLength < 0.0 ||
       !Positive(layer.amountSum) || !std::isfinite(layer.density) || layer.density < 0.0) {
@@ -56,6 +58,22 @@ MsStepStatus AdvanceState(MsState& state, const Layer& layer, double pathLength,
     // pi a^2 [cm2] x (c/C) N [1e22 cm^-3] x t [1e-4 cm]
     c.dtau = std::numbers::pi * a * a * (element.amount / layer.amountSum) * layer.density * 1e18 *
              pathLength;
+    if (!meanState) {
+      if (needInit) {
+        needInit = false;
+        next.halfWidthAngle = ReducedHalfWidth(c.dtau) / c.eps;
+        next.totalReducedThickness = c.dtau;
+      } else {
+        const std::optional<double> tauBefore =
+            ReducedThickness(next.halfWidthAngle * c.eps, tables);
+        if (!tauBefore) return MsStepStatus::kTablesMissing;
+        next.halfWidthAngle = ReducedHalfWidth(*tauBefore + c.dtau) / c.eps;
+        next.totalReducedThickness += c.dtau;
+      }
+      next.reducedEnergy = c.eps;
+      next.reducedThicknessStep = c.dtau;
+      continue;
+    }
     const double epsWeight = std::pow(c.eps, -kWeightExponent);
     if (needInit) {
       needInit = false;
@@ -177,6 +195,17 @@ MsStepStatus OutgoingMsStep(MsState& out, int stepIndex, const Layer& layer, dou
     return MsStepStatus::kInvalidInput;
   }
   return AdvanceState(out, layer, dx / angleFactor, energy, ionZ, true, stepIndex == 1, tables);
+}
+
+MsStepStatus OutgoingMsAngleStep(MsState& out, int stepIndex, const Layer& layer, double dx,
+                                 double angleFactor, double energy, double ionZ,
+                                 const PhysicsTables& tables) {
+  if (stepIndex == 0) return MsStepStatus::kSkipped;
+  if (stepIndex < 0 || !Positive(angleFactor) || !std::isfinite(dx) || dx < 0.0) {
+    return MsStepStatus::kInvalidInput;
+  }
+  return AdvanceState(out, layer, dx / angleFactor, energy, ionZ, true, stepIndex == 1, tables,
+                      false);
 }
 
 std::string MsTablesMissingMessage(const PhysicsTables& tables) {

@@ -85,6 +85,13 @@ MsStepStatus IncomingMsStep(MsState& in, const Layer& layer, double depth, doubl
 MsStepStatus OutgoingMsStep(MsState& out, int stepIndex, const Layer& layer, double dx,
                             double angleFactor, double energy, double ionZ,
                             const PhysicsTables& tables);
+// The same step advancing only the half-width angle and the total reduced thickness (what
+// the spread of the outward path is made of): the mean reduced energy and the equivalent
+// thickness at it stay as they were, which saves two power laws and a table inversion per
+// component.
+MsStepStatus OutgoingMsAngleStep(MsState& out, int stepIndex, const Layer& layer, double dx,
+                                 double angleFactor, double energy, double ionZ,
+                                 const PhysicsTables& tables);
 
 // Message for the user when the multiple-scattering tables are missing, naming the files;
 // empty when both were read completely.

@@ -55,6 +55,29 @@ int RatioClass(double r) {
   return 5;
 }
 
+constexpr int kShapeClasses = 6;
+constexpr int kRatioGroups = 7;
+constexpr int kShapeRows = 8;
+
+std::size_t NodesIndex(int c2, int g, int k, int column) {
+  return static_cast<std::size_t>((((c2 - 1) * kRatioGroups + (g - 1)) * kShapeRows + (k - 1)) * 2 +
+                                  column);
+}
+
+// ThreePointInterpolate on prepared nodes: the same operations on the same numbers.
+double Interpolate(const ThreePointNodes& n, double x) {
+  if (n.equal) return n.ya;
+  if (n.monotonic) {
+    const double base = (x - n.xa) / (n.xb - n.xa);
+    const double power = base == 0.0 ? 0.0 : std::pow(base, n.exponent);
+    const double y = n.ya + (n.yb - n.ya) * power;
+    if (std::isfinite(y)) return y;
+  }
+  return n.ya * (x - n.xb) * (x - n.xc) / ((n.xa - n.xb) * (n.xa - n.xc)) +
+         n.yb * (x - n.xa) * (x - n.xc) / ((n.xb - n.xa) * (n.xb - n.xc)) +
+         n.yc * (x - n.xa) * (x - n.xb) / ((n.xc - n.xa) * (n.xc - n.xb));
+}
+
 }  // namespace
 
 double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
@@ -75,8 +98,11 @@ double ThreePointInterpolate(double xa, double xb, double xc, double ya, double 
          yc * (x - xa) * (x - xb) / ((xc - xa) * (xc - xb));
 }
 
-std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
-                                           const PhysicsTables& tables) {
+namespace {
+
+std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
+                                     const PhysicsTables& tables,
+                                     const PreparedConvolution* prepared) {
   if (std::isnan(w1) || std::isnan(m1) || std::isnan(w2) || std::isnan(m2)) return std::nullopt;
   m1 = std::min(m1, kMaxShape);
   m2 = std::min(m2, kMaxShape);
@@ -111,6 +137,11 @@ std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, doub
     std::array<double, 3> rowShape{};
     for (std::size_t ki = 0; ki < 3; ++ki) {
       const int k = c1 + static_cast<int>(ki);
+      if (prepared != nullptr) {
+        rowWidth[ki] = Interpolate(prepared->nodes[NodesIndex(c2, g, k, 0)], x2);
+        rowShape[ki] = Interpolate(prepared->nodes[NodesIndex(c2, g, k, 1)], x2);
+        continue;
+      }
       const auto& ra = Row(tables, c2, g, k);
       const auto& rb = Row(tables, c2 + 1, g, k);
       const auto& rc = Row(tables, c2 + 2, g, k);
@@ -137,6 +168,51 @@ std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, doub
   PearsonShape result{std::fabs(w1) * std::exp(lnWidth), std::exp(lnShape)};
   if (!std::isfinite(result.width) || !std::isfinite(result.shape)) return std::nullopt;
   return result;
+}
+
+}  // namespace
+
+std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
+                                           const PhysicsTables& tables) {
+  return Convolve(w1, m1, w2, m2, tables, nullptr);
+}
+
+std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
+                                           const PhysicsTables& tables,
+                                           const PreparedConvolution& prepared) {
+  return Convolve(w1, m1, w2, m2, tables, prepared.nodes.empty() ? nullptr : &prepared);
+}
+
+PreparedConvolution PrepareConvolution(const PhysicsTables& tables) {
+  PreparedConvolution prepared;
+  if (!tables.msFTableComplete || tables.MsFTable.size() < PhysicsTables::kMsFRows) return prepared;
+  prepared.nodes.resize(NodesIndex(kShapeClasses, kRatioGroups, kShapeRows, 1) + 1);
+  for (int c2 = 1; c2 <= kShapeClasses; ++c2) {
+    for (int g = 1; g <= kRatioGroups; ++g) {
+      for (int k = 1; k <= kShapeRows; ++k) {
+        const auto& ra = Row(tables, c2, g, k);
+        const auto& rb = Row(tables, c2 + 1, g, k);
+        const auto& rc = Row(tables, c2 + 2, g, k);
+        for (int column = 0; column < 2; ++column) {
+          const int col = column == 0 ? kColWidth : kColShape;
+          ThreePointNodes& n = prepared.nodes[NodesIndex(c2, g, k, column)];
+          n.xa = ra[kColM2];
+          n.xb = rb[kColM2];
+          n.xc = rc[kColM2];
+          n.ya = ra[static_cast<std::size_t>(col)];
+          n.yb = rb[static_cast<std::size_t>(col)];
+          n.yc = rc[static_cast<std::size_t>(col)];
+          n.equal = n.ya == n.yb && n.yb == n.yc;
+          n.monotonic = (n.yb - n.ya) * (n.yc - n.yb) >= 0.0;
+          if (n.monotonic) {
+            n.exponent =
+                std::log((n.yb - n.ya) / (n.yc - n.ya)) / std::log((n.xb - n.xa) / (n.xc - n.xa));
+          }
+        }
+      }
+    }
+  }
+  return prepared;
 }
 
 }  // namespace dodavev

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "model/physics_tables.hpp"
 
@@ -26,6 +27,28 @@ inline constexpr double kMinGridShape = 0.4641;
 // when the table gives no finite result (a malformed FMT.DAT).
 std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
                                            const PhysicsTables& tables);
+
+// The first interpolation of ConvolveShapes runs through three table rows at a time whose
+// values are fixed: their exponents of the power form, worked out once for a run. Empty
+// without a complete FMT.DAT.
+struct ThreePointNodes {
+  double xa = 0.0, xb = 0.0, xc = 0.0;
+  double ya = 0.0, yb = 0.0, yc = 0.0;
+  double exponent = 0.0;  // of the power form, where the values are monotonic
+  bool equal = false;     // all three values equal
+  bool monotonic = false;
+};
+struct PreparedConvolution {
+  // By shape class of the second side (6), width-ratio group (7), row of the first side's
+  // shape (8) and column (width, shape).
+  std::vector<ThreePointNodes> nodes;
+};
+PreparedConvolution PrepareConvolution(const PhysicsTables& tables);
+
+// The same values as ConvolveShapes, bit for bit, with the prepared exponents.
+std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
+                                           const PhysicsTables& tables,
+                                           const PreparedConvolution& prepared);
 
 // Three-point interpolation through (xa, ya), (xb, yb), (xc, yc) at x, xa being the lowest
 // node: a power form through the three points when the values are monotonic (the first

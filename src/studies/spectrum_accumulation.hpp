@@ -22,6 +22,7 @@
 #include <array>
 
 #include "engine/cross_sections.hpp"
+#include "engine/rutherford_at_angle.hpp"
 #include "model/run_results.hpp"
 #include "model/units.hpp"
 #include "physics/pearson7.hpp"
@@ -45,13 +46,18 @@ inline constexpr double kEmptyChannel = kZeroTolerance;
 using ChannelCounts = Spectrum;
 
 // The cross section of the reaction for one target isotope (barn/sr at an incident energy).
+// With `rutherford` (the request's plain Rutherford cross section, prepared for the run)
+// the values are that one's.
 struct CrossSectionSource {
   const CrossSectionRequest* request = nullptr;
   const CrossSectionChoices* choices = nullptr;
   const CrossSectionData* data = nullptr;
   DataRangeNotes* notes = nullptr;  // what the tables did not cover (none: not noted)
+  const RutherfordAtAngle* rutherford = nullptr;
   double At(double energyKeV) const {
-    return CrossSectionAt(*request, *choices, *data, energyKeV / 1000.0, notes);
+    const double eMeV = energyKeV / 1000.0;
+    if (rutherford != nullptr) return eMeV > 2e-10 ? rutherford->At(eMeV) : 0.0;
+    return CrossSectionAt(*request, *choices, *data, eMeV, notes);
   }
 };
 

@@ -149,6 +149,7 @@ void SpectrumRunHooks::Start(const RunState& run) {
   request_.theta = run.engine.theta;
   request_.level = p.level;
   request_.windowKeV = 0.0;  // point values: the steps average over energies themselves
+  rutherford_ = PlainRutherford(request_, choices_);
 
   context_.emplace(PathContext{inputs_.sample, inputs_.absorber, model_, inputs_.tables,
                                inputs_.switches.transport,
@@ -219,10 +220,25 @@ void SpectrumRunHooks::AccumulateSpectrum(const RunState& run, int row, RunResul
   const FollowOutward wayOut(run, *context_, inputs_, sampleSide, s.transfer, s.detectedShape,
                              foil_);
 
-  const CrossSectionSource xs{&request_, &choices_, &inputs_.crossSections, &notes_};
+  const CrossSectionSource xs{&request_, &choices_, &inputs_.crossSections, &notes_,
+                              rutherford_ ? &*rutherford_ : nullptr};
   Spectrum& target = foil_ ? front_ : results.SimulatedSpectrum;
   const double yield = accumulator_->AddStep(s, xs, &wayOut, target);
   results.table.at(row, Step::kYield) = yield;
+}
+
+bool SpectrumRunHooks::StepsBeyondCount(const RunState& run, int /*row*/,
+                                        const RunResults& /*results*/) {
+  if (!deepestTargetLayer_) {
+    long deepest = -1;
+    const auto& layers = inputs_.sample.layers;
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+      if (TargetIsotopeDensity(layers[i], run, inputs_.params.z1, inputs_.elements) > 0.0)
+        deepest = static_cast<long>(i);
+    }
+    deepestTargetLayer_ = deepest;
+  }
+  return static_cast<long>(run.currentLayer) <= *deepestTargetLayer_;
 }
 
 void SpectrumRunHooks::CorrectAbsorberSpectrum(const RunState& run, RunResults& results) {

@@ -49,6 +49,9 @@ class SpectrumRunHooks final : public RunHooks {
 
   void AccumulateSpectrum(const RunState& run, int row, RunResults& results) override;
   void CorrectAbsorberSpectrum(const RunState& run, RunResults& results) override;
+  // Deeper steps add counts only while a layer at or below the current one holds the run's
+  // target isotope.
+  bool StepsBeyondCount(const RunState& run, int row, const RunResults& results) override;
   const DataRangeNotes* DataNotes() const override { return &notes_; }
 
  private:
@@ -59,8 +62,11 @@ class SpectrumRunHooks final : public RunHooks {
   StoppingModel model_;
   CrossSectionChoices choices_;
   CrossSectionRequest request_;
+  std::optional<RutherfordAtAngle> rutherford_;  // the plain Rutherford case, prepared once
   std::optional<PathContext> context_;
   std::optional<SpectrumAccumulator> accumulator_;
+  // Index of the deepest layer that holds the target isotope (-1: none), once looked up.
+  std::optional<long> deepestTargetLayer_;
   bool foil_ = false;
   // With a foil the steps are recorded at the energies leaving the sample, on an axis
   // reaching high enough for them, and carried through the foil after the walk.
