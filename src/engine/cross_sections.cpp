@@ -11,6 +11,7 @@
 #include "engine/r33_file.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/run_inputs.hpp"
+#include "engine/rutherford_at_angle.hpp"
 #include "io/number_parse.hpp"
 #include "io/text_file.hpp"
 #include "model/messages.hpp"
@@ -213,46 +214,8 @@ double ScreeningFactor(Screening screening, int z1, int z2, double targetMass,
 double RutherfordCrossSection(ReactionKind kind, int z1, int z2, double struckMass,
                               double projectileMass, double eMeV, double theta,
                               Screening screening) {
-  if (!(eMeV > 0.0) || !(struckMass > 0.0) || !(projectileMass > 0.0)) return 0.0;
-  const double m = struckMass;
-  const double m1 = projectileMass;
-  const double cosT = std::cos(theta);
-  const double sinT = std::sin(theta);
-  switch (kind) {
-    case ReactionKind::kRbs:
-    case ReactionKind::kForwardScattering: {
-      const double discriminant = m * m - m1 * m1 * sinT * sinT;
-      if (discriminant <= 0.0) return 0.0;
-      const double w = std::sqrt(discriminant);
-      // (M cos + W)^2 / sin^4. Backwards the sum cancels and sin^4 vanishes at 180 deg;
-      // the same quantity written as (M^2 - M1^2)^2 / (W - M cos)^2 stays exact there.
-      double angular;
-      if (cosT >= 0.0) {
-        if (sinT == 0.0) return 0.0;  // no finite value at zero angle
-        const double sum = m * cosT + w;
-        angular = sum * sum / (sinT * sinT * sinT * sinT);
-      } else {
-        if (m <= m1) return 0.0;  // no ion comes back from a lighter or equal target
-        const double diff = m * m - m1 * m1;
-        const double den = w - m * cosT;
-        angular = diff * diff / (den * den);
-      }
-      const double f = ScreeningFactor(screening, z1, z2, m, m1, eMeV);
-      const double zz = z1 * z2 / (4.0 * eMeV);
-      return kRutherfordConstant * f * 4.0 * zz * zz * angular / (m * w);
-    }
-    case ReactionKind::kErd: {
-      if (cosT <= 0.0) return 0.0;  // recoils go forward only
-      const double f = ScreeningFactor(screening, z1, z2, m, m1, eMeV);
-      const double num = z1 * z2 * (m1 + m);
-      const double den = 2.0 * m * eMeV * cosT;
-      return kRutherfordConstant * f * num * num / (den * den * cosT);
-    }
-    case ReactionKind::kNra:
-    case ReactionKind::kNotUsable:
-      break;
-  }
-  return 0.0;
+  // The angular factors of the prepared form, worked out for this one call.
+  return PrepareRutherford(kind, z1, z2, struckMass, projectileMass, theta, screening).At(eMeV);
 }
 
 // ---- Helium recoil fits ----------------------------------------------------------------

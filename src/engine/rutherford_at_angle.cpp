@@ -24,6 +24,9 @@ RutherfordAtAngle PrepareRutherford(ReactionKind kind, int z1, int z2, double st
       const double discriminant = m * m - m1 * m1 * sinT * sinT;
       if (discriminant <= 0.0) return r;
       const double w = std::sqrt(discriminant);
+      // (M cos + W)^2 / sin^4. Backwards the sum cancels and sin^4 vanishes at 180 deg;
+      // the same quantity written as (M^2 - M1^2)^2 / (W - M cos)^2 stays exact there. No
+      // finite value at zero angle; no ion comes back from a lighter or equal target.
       if (cosT >= 0.0) {
         if (sinT == 0.0) return r;
         const double sum = m * cosT + w;
@@ -39,7 +42,7 @@ RutherfordAtAngle PrepareRutherford(ReactionKind kind, int z1, int z2, double st
       return r;
     }
     case ReactionKind::kErd:
-      if (cosT <= 0.0) return r;
+      if (cosT <= 0.0) return r;  // recoils go forward only
       r.cosTheta = cosT;
       r.zero = false;
       return r;
