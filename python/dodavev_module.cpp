@@ -229,6 +229,70 @@ struct Result {
   }
 };
 
+// The four data-file lists by the names a script uses.
+struct RegistryListName {
+  const char* name;
+  std::vector<RegistryEntry> DataFileRegistry::*list;
+};
+constexpr RegistryListName kRegistryLists[] = {
+    {"stopping", &DataFileRegistry::CheckListBox1},
+    {"elastic", &DataFileRegistry::CheckListBox_ESS},
+    {"recoil", &DataFileRegistry::CheckListBox_ERD},
+    {"reaction", &DataFileRegistry::CheckListBox_NRA},
+};
+// As many entries as a parameter file keeps of a list.
+constexpr std::size_t kMaxListEntries = 10000;
+
+py::dict RegistryToPython(const DataFileRegistry& r) {
+  py::dict out;
+  for (const RegistryListName& l : kRegistryLists) {
+    py::list entries;
+    for (const RegistryEntry& e : r.*l.list)
+      entries.append(py::make_tuple(Utf8(e.text), e.checked));
+    out[l.name] = entries;
+  }
+  return out;
+}
+
+// Lists given by name replace the session's; entries are (text, checked) pairs or texts
+// (checked).
+DataFileRegistry RegistryFromPython(const py::dict& lists, DataFileRegistry r) {
+  for (const auto& [key, value] : lists) {
+    const std::string name = py::str(key);
+    const RegistryListName* l = nullptr;
+    for (const RegistryListName& candidate : kRegistryLists) {
+      if (name == candidate.name) l = &candidate;
+    }
+    if (l == nullptr) {
+      throw py::key_error("unknown data-file list \"" + name +
+                          "\": the lists are \"stopping\", \"elastic\", \"recoil\", "
+                          "\"reaction\"");
+    }
+    std::vector<RegistryEntry> entries;
+    for (const py::handle item : py::iter(value)) {
+      RegistryEntry e;
+      if (py::isinstance<py::str>(item)) {
+        e.text = item.cast<std::string>();
+      } else {
+        const auto pair = item.cast<std::pair<std::string, py::object>>();
+        if (!IsBool(pair.second))
+          throw py::type_error("a data-file entry's check mark is True or False");
+        e.text = pair.first;
+        e.checked = pair.second.attr("__bool__")().cast<bool>();
+      }
+      if (e.text.find_first_of("\r\n") != std::string::npos)
+        throw InputFailure{{"a data-file entry is one line: \"" + e.text + "\""}};
+      entries.push_back(std::move(e));
+    }
+    if (entries.size() > kMaxListEntries) {
+      throw InputFailure{
+          {"a data-file list holds at most " + std::to_string(kMaxListEntries) + " entries"}};
+    }
+    r.*l->list = std::move(entries);
+  }
+  return r;
+}
+
 constexpr const char* kModuleDoc = R"doc(Ion beam analysis of layered samples from Python.
 
 A Session holds every input of the program (with its defaults), reads and writes
@@ -478,6 +542,14 @@ of the wrong kind TypeError, a value the program refuses InputError with its mes
           "absorber", [](py::object self) { return self.attr("get")("absorber"); },
           [](py::object self, py::object text) { self.attr("set")("absorber", text); },
           "The absorber foil layer text; empty for no foil.")
+      .def_property(
+          "data_files", [](ScriptSession& s) { return RegistryToPython(s.Registry()); },
+          [](ScriptSession& s, const py::dict& lists) {
+            s.SetRegistry(RegistryFromPython(lists, s.Registry()));
+          },
+          "The data-file lists (\"stopping\", \"elastic\", \"recoil\", \"reaction\") as "
+          "lists of (entry text, checked); only checked entries are read by \"OK\". "
+          "Assigning a dict replaces the lists it names.")
       .def("reset", &ScriptSession::ResetInputs, py::call_guard<py::gil_scoped_release>(),
            "Every input back to its default.")
       .def_property(

@@ -161,6 +161,16 @@ void ScriptSession::ResetInputs() {
   in.registry = std::move(registry);
 }
 
+DataFileRegistry ScriptSession::Registry() {
+  const std::lock_guard lock(mutex_);
+  return session_->params.registry;
+}
+
+void ScriptSession::SetRegistry(DataFileRegistry registry) {
+  const std::lock_guard lock(mutex_);
+  session_->params.registry = std::move(registry);
+}
+
 ScriptFileOutcome ScriptSession::LoadParameters(const std::filesystem::path& path) {
   const std::lock_guard lock(mutex_);
   LoadParameterFile(*session_, path);

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/data_file_registry.hpp"
 #include "app/messages.hpp"
 
 namespace dodavev {
@@ -76,6 +77,9 @@ class ScriptSession {
   std::string SetSwitch(const InputField& field, bool on);
   // Every input back to its default (the data-file lists stay as they are).
   void ResetInputs();
+  // The four lists of data files with their check marks; setting them replaces the lists.
+  DataFileRegistry Registry();
+  void SetRegistry(DataFileRegistry registry);
 
   ScriptFileOutcome LoadParameters(const std::filesystem::path& path);
   ScriptFileOutcome SaveParameters(const std::filesystem::path& path);

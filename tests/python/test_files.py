@@ -57,3 +57,34 @@ def test_measured_spectrum_with_text_is_refused(session, tmp_path):
         session.load_measured_spectrum(bad)
     assert caught.value.messages
     assert session["measured_spectrum_file"] == ""
+
+
+def test_data_file_lists_round_trip_through_a_parameter_file(session, tmp_path):
+    assert set(session.data_files) == {"stopping", "elastic", "recoil", "reaction"}
+    entries = [(" 4 HE    /data/he_in_si.txt", False), (" 1 H     /data/h_in_si.txt", True)]
+    session.data_files = {"stopping": entries, "reaction": ["Theta=150; 12 C (1 H,4 HE)9 BE; level=0;    r.txt"]}
+    assert session.data_files["stopping"] == entries
+    assert session.data_files["reaction"][0][1] is True
+    session.save_parameters(tmp_path / "lists.par")
+    other = dodavev.Session()
+    other.load_parameters(tmp_path / "lists.par")
+    assert other.data_files == session.data_files
+
+
+@pytest.mark.parametrize("lists, error", [
+    ({"stoping": []}, KeyError),
+    ({"stopping": [("a", 1)]}, TypeError),
+    ({"stopping": ["two\nlines"]}, dodavev.InputError),
+    ({"stopping": [3]}, RuntimeError),
+])
+def test_bad_data_file_lists_are_refused(session, lists, error):
+    before = session.data_files
+    with pytest.raises((error, TypeError)):
+        session.data_files = lists
+    assert session.data_files == before
+
+
+def test_a_folder_is_no_parameter_file(session, tmp_path):
+    with pytest.raises(OSError) as caught:
+        session.load_parameters(tmp_path)
+    assert str(caught.value.strerror).startswith("#")
