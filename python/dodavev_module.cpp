@@ -519,12 +519,22 @@ of the wrong kind TypeError, a value the program refuses InputError with its mes
           py::arg("name"), py::arg("value"), py::arg("check") = true,
           "Sets the input `name`. With check=False a text is taken as typed, without the "
           "checks of a single input (\"OK\" then reports what it cannot use).")
-      .def("__getitem__",
-           [](py::object self, const std::string& name) { return self.attr("get")(name); })
-      .def("__setitem__", [](py::object self, const std::string& name,
-                             py::object value) { self.attr("set")(name, value); })
-      .def("__contains__", [](const ScriptSession&,
-                              const std::string& name) { return FindInputField(name) != nullptr; })
+      .def(
+          "__getitem__",
+          [](py::object self, const std::string& name) { return self.attr("get")(name); },
+          py::arg("name"), "s[name]: the same as s.get(name).")
+      .def(
+          "__setitem__",
+          [](py::object self, const std::string& name, py::object value) {
+            self.attr("set")(name, value);
+          },
+          py::arg("name"), py::arg("value"), "s[name] = value: the same as s.set(name, value).")
+      .def(
+          "__contains__",
+          [](const ScriptSession&, const std::string& name) {
+            return FindInputField(name) != nullptr;
+          },
+          py::arg("name"), "Whether `name` names an input.")
       .def(
           "keys",
           [](const ScriptSession&) {

@@ -16,7 +16,7 @@ scripts/count-tests.py build/release build/release/ctest-junit.xml --name releas
   --exe dodavev_tests --exe dodavev_gui_tests --test batch_example_runs \
   --test plots_example_runs \
   --test python_test_inputs --test python_test_files --test python_test_batch_equivalence \
-  --test python_test_threads --test python_example_tilt_scan \
+  --test python_test_threads --test python_test_physics --test python_example_tilt_scan \
   --test python_example_spectrum_vs_measured --test python_example_thickness_loop \
   | tee build/release/ctest-count.txt
 summary+=("$(tail -n 1 build/release/ctest-count.txt)")
