@@ -14,7 +14,11 @@ cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs" --output-junit ctest-junit.xml
 scripts/count-tests.py build/release build/release/ctest-junit.xml --name release \
   --exe dodavev_tests --exe dodavev_gui_tests --test batch_example_runs \
-  --test plots_example_runs | tee build/release/ctest-count.txt
+  --test plots_example_runs \
+  --test python_test_inputs --test python_test_files --test python_test_batch_equivalence \
+  --test python_test_threads --test python_test_physics --test python_example_tilt_scan \
+  --test python_example_spectrum_vs_measured --test python_example_thickness_loop \
+  | tee build/release/ctest-count.txt
 summary+=("$(tail -n 1 build/release/ctest-count.txt)")
 
 echo "=== sanitizer build and tests ==="
