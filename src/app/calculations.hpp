@@ -18,6 +18,7 @@ void optimization1Click(Session& session);                  // "optimization"
 void spectrumsimulation1Click(Session& session);            // "spectrum simulation"
 void spektrumsim21Click(Session& session);                  // "full spectrum (1)"
 void exitationcurvesforresonances1Click(Session& session);  // "excitation curves for resonances"
+void spectrumfitClick(Session& session);                    // "spectrum fit"
 
 using CalculationHandler = void (*)(Session&);
 
@@ -26,7 +27,7 @@ struct CalculationEntry {
   CalculationHandler run;
 };
 
-// The seven calculations a BatchFile may name, in menu order.
+// The calculations a BatchFile may name, in menu order.
 std::span<const CalculationEntry> Calculations();
 
 // The calculation whose caption equals `name` exactly (case and blanks count), or nullptr.
