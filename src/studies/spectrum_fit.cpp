@@ -30,7 +30,7 @@ constexpr double kBadResidual = 1e8;
 // Correlations above this are named in the report.
 constexpr double kStrongCorrelation = 0.9;
 // Forward-difference steps of the fit variables: 0.1 % of a logarithmic variable and a
-// hundredth of a channel for the calibration offset. Larger than the rounding of the
+// hundredth of a channel for the calibration offset: larger than the rounding of the
 // simulation, small against the curvature of the spectrum in each variable.
 constexpr double kLogStep = 1e-3;
 constexpr double kOffsetStep = 1e-3;
@@ -41,8 +41,12 @@ constexpr double kOffsetUnitChannels = 10.0;
 constexpr double kXtol = 1e-5;
 constexpr double kGtol = 1e-6;
 // A minimiser that finds no step reducing chi2 any more stands at the minimum as far as the
-// simulation can tell when the gradient is below this (relative to chi2).
-constexpr double kGtolStalled = 1e-3;
+// simulation can tell when the scaled gradient is below this (relative to chi2): a step of
+// one standard deviation (of order 1e-3 in the fit variables) would then lower chi2 by
+// less than a hundredth.
+constexpr double kGtolStalled = 1e-2;
+// Fresh starts of the minimiser after it found no step lowering chi2.
+constexpr int kMaxRestarts = 3;
 
 std::string Lower(std::string_view s) {
   std::string out;
@@ -651,6 +655,8 @@ SpectrumFitResult FitSpectrum(const Session& session, const RunRequest& base,
   result.status =
       "the fit did not converge in " + std::to_string(request.maxIterations) + " iterations";
   int iteration = 0;
+  int restarts = 0;
+  int restartIterations = 0;  // iterations of the minimiser before its last restart
   while (iteration < request.maxIterations) {
     if (settings.observer != nullptr && settings.observer->StopRequested()) {
       result.stopped = true;
@@ -659,6 +665,18 @@ SpectrumFitResult FitSpectrum(const Session& session, const RunRequest& base,
     }
     status = gsl_multifit_nlinear_iterate(w.get());
     if (state.failure) std::rethrow_exception(state.failure);
+    if (status == GSL_ENOPROG && restarts < kMaxRestarts) {
+      // No trial step lowered chi2. The spectrum moves in small jumps where a layer boundary
+      // passes a depth step, and a difference quotient taken across one misleads the step:
+      // start afresh from the best point, with a new Jacobian and trust region.
+      ++restarts;
+      std::unique_ptr<gsl_vector, VectorDeleter> from(gsl_vector_alloc(p));
+      gsl_vector_memcpy(from.get(), gsl_multifit_nlinear_position(w.get()));
+      restartIterations += static_cast<int>(gsl_multifit_nlinear_niter(w.get()));
+      status = gsl_multifit_nlinear_init(from.get(), &fdf, w.get());
+      if (state.failure) std::rethrow_exception(state.failure);
+      if (status == GSL_SUCCESS) continue;
+    }
     if (status == GSL_ENOPROG) {
       // No step reduces chi2 any more: at the minimum, to the precision of the simulation,
       // when the gradient there is small.
@@ -714,7 +732,7 @@ SpectrumFitResult FitSpectrum(const Session& session, const RunRequest& base,
     informative += model.Measured(i) > 0.0 || best.counts[i] >= 1.0 ? 1 : 0;
   result.dof = informative - static_cast<int>(p);
   if (result.dof <= 0) result.dof = static_cast<int>(n) - static_cast<int>(p);
-  result.iterations = static_cast<int>(gsl_multifit_nlinear_niter(w.get()));
+  result.iterations = restartIterations + static_cast<int>(gsl_multifit_nlinear_niter(w.get()));
   result.simulations = model.Simulations();
   result.fitted = best.spectrum;
   for (std::size_t j = 0; j < p; ++j) {
