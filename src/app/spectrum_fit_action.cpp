@@ -17,6 +17,8 @@ void NoFit(Session& session, std::string_view message) {
   if (!message.empty()) session.messages.Show(message);
   session.OutputLog.clear();
   session.SpectrumFlag = '\0';
+  session.studies.fitFirstChannel = 0;
+  session.studies.fitLastChannel = 0;
 }
 
 }  // namespace
@@ -52,6 +54,8 @@ void spectrumfitClick(Session& session) {
   session.CalcMode = base.CalcMode;
   session.SpectrumFlag = 'N';
   session.studies.Button12Caption = p.CheckBox1_given_target ? kViewSubspectrum : kViewSpectrum;
+  session.studies.fitFirstChannel = request.channels.first;
+  session.studies.fitLastChannel = request.channels.last;
 }
 
 }  // namespace dodavev
