@@ -1,5 +1,5 @@
 // The whole run on any inputs: a parameter file text, a sample layer text and an absorber
-// layer text (separated by NUL bytes) go through "OK" and then each of the seven
+// layer text (separated by NUL bytes) go through "OK" and then each of the eight
 // calculations, with the depth steps, scan geometries and excitation energies held to a
 // few. Every calculation must end within a time bound, and no file it would save (report,
 // table, spectrum) may hold a NaN or an infinity - but for the depth resolution of layers

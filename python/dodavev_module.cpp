@@ -296,7 +296,7 @@ DataFileRegistry RegistryFromPython(const py::dict& lists, DataFileRegistry r) {
 constexpr const char* kModuleDoc = R"doc(Ion beam analysis of layered samples from Python.
 
 A Session holds every input of the program (with its defaults), reads and writes
-parameter files and layer files, checks the inputs as "OK" does and runs the seven
+parameter files and layer files, checks the inputs as "OK" does and runs the eight
 calculations; results come back as texts and NumPy arrays:
 
     import dodavev

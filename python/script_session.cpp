@@ -285,7 +285,7 @@ ScriptResult ScriptSession::Collect(std::string_view name) {
         r.resolution.values.push_back(s.results.table.at(row, v));
     }
   }
-  if (name == "spectrum simulation" || name == "full spectrum (1)") {
+  if (name == "spectrum simulation" || name == "full spectrum (1)" || name == "spectrum fit") {
     const ParameterSet& p = s.params;
     const Spectrum& simulated = s.results.SimulatedSpectrum;
     const int channels = simulated.channels();

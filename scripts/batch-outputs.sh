@@ -11,7 +11,7 @@ out=$2
 here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$here"/examples/*.par "$here"/examples/*.lay "$here"/examples/*.bat "$work"/
+cp "$here"/examples/*.par "$here"/examples/*.lay "$here"/examples/*.bat "$here"/examples/*.dat "$work"/
 cd "$work"
 printf 'A=20000\nn=5.0e22\nc,1\nh,1\n' > foil.lay
 for bat in default optimization resonance spectrum; do
@@ -33,6 +33,6 @@ done
 "$exe" --jobs 1 all.bat > all.stdout 2> all.stderr || true
 mkdir -p "$out"
 for f in *; do
-  case "$f" in *.par|*.lay|*.bat) continue ;; esac
+  case "$f" in *.par|*.lay|*.bat|fit_measured.dat) continue ;; esac
   cp -r "$f" "$out"/
 done

@@ -1,7 +1,7 @@
 """Ion beam analysis of layered samples from Python: DOdavev's calculations scripted.
 
 A Session holds every input of the program (with its defaults), reads and writes
-parameter files and layer files, checks the inputs as "OK" does and runs the seven
+parameter files and layer files, checks the inputs as "OK" does and runs the eight
 calculations of the "calculations" menu; results come back as report texts and NumPy
 arrays:
 

@@ -35,9 +35,15 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   return !ec && ca == cb;
 }
 
+// A spectrum fit writes its report beside the fitted spectrum.
+constexpr std::string_view kFitReportEnding = "_fit.txt";
+
 // The files line 5 would write: the writer's ending replaces the chosen one.
 std::vector<std::filesystem::path> OutputFiles(const Session& session,
-                                               const std::filesystem::path& output) {
+                                               const std::filesystem::path& output, bool fit) {
+  if (session.SpectrumFlag == 'N' && fit) {
+    return {ForceExtension(output, ".dat"), ForceExtension(output, kFitReportEnding)};
+  }
   if (session.SpectrumFlag == 'N') return {ForceExtension(output, ".dat")};
   if (session.CalcMode == 'D' && session.SpectrumFlag == 'W') {
     return {ForceExtension(output, "_1.dat"), ForceExtension(output, "_2.dat")};
@@ -111,6 +117,7 @@ class BatchReader {
                              "; the names are " + KnownCalculationNames());
     }
     const std::string_view outputLine = Next(5);
+    fit_ = calculation != nullptr && calculation->run == &spectrumfitClick;
     SaveOutput(calculation != nullptr, inputs, outputLine);
     session_.messages.SetPlace({});
     if (options_.afterRecord) options_.afterRecord(session_, {number_, parameterLine, outputLine});
@@ -131,7 +138,7 @@ class BatchReader {
       return;
     }
     if (!output.empty()) {
-      for (const std::filesystem::path& file : OutputFiles(session_, output)) {
+      for (const std::filesystem::path& file : OutputFiles(session_, output, fit_)) {
         for (const std::filesystem::path& input : inputs) {
           if (!input.empty() && SameFile(file, input)) {
             session_.messages.Show(notWritten + Place(5) + ": " + file.string() +
@@ -143,6 +150,11 @@ class BatchReader {
     }
     if (spectrum) {
       SaveSpectrum(session_, output, 1);
+      if (fit_ && !output.empty()) {
+        const std::filesystem::path report = ForceExtension(output, kFitReportEnding);
+        const int code = WriteFileAtomically(report, session_.OutputLog);
+        if (code != 0) session_.messages.Show(IoErrorText(code, report));
+      }
     } else {
       SaveResults(session_, output);
     }
@@ -153,6 +165,7 @@ class BatchReader {
   const BatchRunOptions& options_;
   std::vector<std::filesystem::path> runFiles_;  // the BatchFile and its log
   int number_ = 0;
+  bool fit_ = false;  // the record's calculation is the spectrum fit
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 namespace dodavev {
 namespace {
 
-constexpr std::array<CalculationEntry, 7> kCalculations{{
+constexpr std::array<CalculationEntry, 8> kCalculations{{
     {"energy loss", &energy_lossClick},
     {"Tschalar effect", &schalareffect1Click},
     {"depth and energy resolution", &depthandenergyresolution1Click},
@@ -13,6 +13,7 @@ constexpr std::array<CalculationEntry, 7> kCalculations{{
     {"spectrum simulation", &spectrumsimulation1Click},
     {"full spectrum (1)", &spektrumsim21Click},
     {"excitation curves for resonances", &exitationcurvesforresonances1Click},
+    {"spectrum fit", &spectrumfitClick},
 }};
 
 }  // namespace

@@ -19,6 +19,7 @@ void optimization1Click(Session& session);                  // "optimization"
 void spectrumsimulation1Click(Session& session);            // "spectrum simulation"
 void spektrumsim21Click(Session& session);                  // "full spectrum (1)"
 void exitationcurvesforresonances1Click(Session& session);  // "excitation curves for resonances"
+void spectrumfitClick(Session& session);                    // "spectrum fit"
 
 // The two scans with the threads of `settings` (the menu handlers take the session's own):
 // set-up, the scan, its table and report (the OutputLog), row count and modes ('O' or 'R').
@@ -32,7 +33,7 @@ struct CalculationEntry {
   CalculationHandler run;
 };
 
-// The seven calculations a BatchFile may name, in menu order.
+// The calculations a BatchFile may name, in menu order.
 std::span<const CalculationEntry> Calculations();
 
 // The calculation whose caption equals `name` exactly (case and blanks count), or nullptr.

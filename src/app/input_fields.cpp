@@ -171,6 +171,11 @@ const std::array kFields{
     DODAVEV_WHOLE(channels),
     Text("MeasuredSpectrumFile", "measured_spectrum_file", InputKind::kText,
          &In::MeasuredSpectrumFile, "measured spectrum file (empty for none)"),
+    Text("Edit1_fit_parameters", "fit_parameters", InputKind::kText, &In::Edit1_fit_parameters,
+         "what the spectrum fit fits: \"thickness 1, amount 2 Si, calibration, resolution, "
+         "dose\""),
+    Text("Edit1_fit_channels", "fit_channels", InputKind::kText, &In::Edit1_fit_channels,
+         "first and last channel of the spectrum fit"),
 };
 
 #undef DODAVEV_NUMBER

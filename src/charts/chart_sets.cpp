@@ -67,6 +67,23 @@ void DrawResolutionRows(Chart& chart, const Session& session,
   }
 }
 
+// The residuals of a spectrum fit in units of the Poisson spread of the fitted counts, one
+// count where fewer were fitted.
+void DrawFitResiduals(Chart& chart, const Session& session) {
+  const ParameterSet& p = session.params;
+  ChartSeries& residuals = Titled(chart, 0, "residuals", colours::kBlue);
+  const int first = std::max(session.studies.fitFirstChannel, 1);
+  const int last =
+      std::min(session.studies.fitLastChannel, session.results.SimulatedSpectrum.channels());
+  for (int c = first; c <= last; ++c) {
+    const double fitted = session.results.SimulatedSpectrum.Channel(c) * p.detkevch;
+    const double r =
+        (session.MeasuredSpectrum.Channel(c) - fitted) / std::sqrt(std::max(fitted, 1.0));
+    Add(residuals, c, std::isfinite(r) ? r : 0.0);
+  }
+  Titles(chart, "Channels", "(measured - fitted) / sqrt(fitted)");
+}
+
 void DrawSpectrum(Chart& chart, const Session& session) {
   const ParameterSet& p = session.params;
   ChartSeries& measured = Titled(chart, 0, "measured", colours::kBlack);
@@ -211,6 +228,10 @@ std::vector<ChartSetKind> ChartSetsFor(const Session& session) {
   using K = ChartSetKind;
   switch (session.CalcMode) {
     case 'D':
+      if ((session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') &&
+          session.studies.fitLastChannel > 0) {
+        return {K::SpectrumChart, K::FitResiduals};
+      }
       if (session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') return {K::SpectrumChart};
       return {K::DepthResolution, K::EnergyResolution};
     case 'O':
@@ -255,6 +276,10 @@ Chart BuildChartSet(const Session& session, ChartSetKind kind) {
       break;
     case ChartSetKind::AlphaScan:
       DrawAlphaScan(chart, session);
+      break;
+    case ChartSetKind::FitResiduals:
+      DrawFitResiduals(chart, session);
+      ScaleBottomAndLeft(chart);
       break;
     case ChartSetKind::Optimum:
       DrawOptimum(chart, session);
@@ -315,6 +340,8 @@ std::string_view ChartSetShortName(ChartSetKind kind) {
       return "resonance-depth-resolution";
     case ChartSetKind::ResonanceEnergyResolution:
       return "resonance-energy-resolution";
+    case ChartSetKind::FitResiduals:
+      return "fit-residuals";
   }
   return "chart";
 }

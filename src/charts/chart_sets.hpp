@@ -23,6 +23,7 @@ enum class ChartSetKind {
   ExcitationCurve,
   ResonanceDepthResolution,
   ResonanceEnergyResolution,
+  FitResiduals,  // (measured - fitted) / sqrt(fitted) over the channels of a spectrum fit
 };
 
 // The sets of the last calculation in the order "Next" shows them; none before the first

@@ -55,7 +55,8 @@ constexpr std::array kTexts{
     DODAVEV_TEXT(Edit1_NRACrossConstant), DODAVEV_TEXT(ComboBox1), DODAVEV_TEXT(ComboBox_HEERD_p),
     DODAVEV_TEXT(ComboBox_HEERD_d),
     // Simulation.
-    DODAVEV_TEXT(Edit1_itlength), DODAVEV_TEXT(Edit1_channels)};
+    DODAVEV_TEXT(Edit1_itlength), DODAVEV_TEXT(Edit1_channels), DODAVEV_TEXT(Edit1_fit_parameters),
+    DODAVEV_TEXT(Edit1_fit_channels)};
 
 constexpr std::array kSwitches{DODAVEV_SWITCH(RadioButton1),
                                DODAVEV_SWITCH(RadioButton2),

@@ -64,6 +64,7 @@ constexpr MenuCalculation kMenuCalculations[] = {
     {"exitationcurvesforresonances1", "excitation curves for resonances",
      "Calculate the depth and energy resolution for resonance method and determine the "
      "exitation curve"},
+    {"spectrumfit1", "spectrum fit", "Fit the simulated spectrum to the measured one"},
 };
 
 QWidget* Scrolled(QWidget* page) {

@@ -476,7 +476,9 @@ void TDVornex::ShowOutput(const QString& caption) {
   auto* view = findChild<QPushButton*>(QStringLiteral("Button12"));
   auto* save = findChild<QPushButton*>(QStringLiteral("Button13"));
   const bool subSpectrum = caption == QLatin1String("spectrum simulation");
-  const bool fullSpectrum = caption == QLatin1String("full spectrum (1)");
+  // The fit leaves the fitted full spectrum (or sub-spectrum) as a full spectrum does.
+  const bool fullSpectrum =
+      caption == QLatin1String("full spectrum (1)") || caption == QLatin1String("spectrum fit");
   const bool spectrum = (subSpectrum || fullSpectrum) && session_.SpectrumFlag == 'N';
   if (spectrum) {
     view->setText(subSpectrum || session_.params.CheckBox1_given_target

@@ -1,11 +1,19 @@
 #include "gui/parameter_pages.hpp"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 #include "gui/form_helpers.hpp"
+#include "studies/spectrum_fit.hpp"
 
 namespace dodavev {
 namespace {
@@ -303,6 +311,43 @@ QWidget* BuildSimulationPage() {
   rowBox->addWidget(isotope);
   rowBox->addStretch(1);
   simulation->addRow(row);
+
+  // What "spectrum fit" fits: the list (layers and elements typed, "thickness 1, amount 2
+  // Si"), with check boxes for the parameters that name no layer, and the channel region.
+  QFormLayout* fit = nullptr;
+  page.Add(FormGroup(QStringLiteral("Fit"), &fit), 0);
+  QLineEdit* list = AddEdit(fit, "Edit1_fit_parameters", QStringLiteral("fit parameters"));
+  list->setToolTip(QStringLiteral("thickness 1, amount 2 Si, calibration, resolution, dose"));
+  AddEdit(fit, "Edit1_fit_channels", QStringLiteral("fit channels (first last)"));
+  auto* checks = new QWidget;
+  auto* checksBox = new QHBoxLayout(checks);
+  checksBox->setContentsMargins(0, 0, 0, 0);
+  const std::pair<FitQuantity, const char*> kChecks[] = {{FitQuantity::kCalibration, "calibration"},
+                                                         {FitQuantity::kResolution, "resolution"},
+                                                         {FitQuantity::kDose, "dose"}};
+  for (const auto& [quantity, word] : kChecks) {
+    QCheckBox* check =
+        MakeCheck((std::string("CheckFit_") + word).c_str(), QString::fromLatin1(word));
+    checksBox->addWidget(check);
+    const FitQuantity q = quantity;
+    // The box shows whether the list names the parameter, and changes the list.
+    QObject::connect(list, &QLineEdit::textChanged, check, [check, q](const QString& text) {
+      const FitChoicesRead read = ParseFitParameters(text.toStdString());
+      const bool named = std::any_of(read.choices.begin(), read.choices.end(),
+                                     [q](const FitChoice& c) { return c.quantity == q; });
+      const QSignalBlocker block(check);
+      check->setChecked(named);
+    });
+    QObject::connect(check, &QCheckBox::toggled, list, [list, q](bool on) {
+      FitChoicesRead read = ParseFitParameters(list->text().toStdString());
+      if (!read.error.empty()) return;  // a list being typed is left as it is
+      std::erase_if(read.choices, [q](const FitChoice& c) { return c.quantity == q; });
+      if (on) read.choices.push_back(FitChoice{q, 0, {}});
+      list->setText(QString::fromStdString(FormatFitParameters(read.choices)));
+    });
+  }
+  checksBox->addStretch(1);
+  fit->addRow(checks);
   return page.widget;
 }
 

@@ -173,6 +173,10 @@ void Walk(Visitor& v, ParameterInputs& in) {
   v.Text(in.MeasuredSpectrumFile);
   v.Label("nuclear stopping for H and He ions");
   v.Flag(in.CheckNuclearStopping);
+  v.Label("fit parameters");
+  v.Text(in.Edit1_fit_parameters);
+  v.Label("fit channels");
+  v.Text(in.Edit1_fit_channels);
 }
 
 // Check boxes of the options are written in lower case, choices and flags in upper case.

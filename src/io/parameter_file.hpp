@@ -17,7 +17,7 @@
 namespace dodavev {
 
 // Fixed lines of a file; every list entry adds two.
-inline constexpr std::size_t kParameterFileFixedLines = 161;
+inline constexpr std::size_t kParameterFileFixedLines = 165;
 // A parameter file is typed or written by this program; no sensible one comes near
 // this size. Larger files (or endless ones such as devices) are refused unread.
 inline constexpr std::size_t kMaxParameterFileBytes = 16U * 1024U * 1024U;

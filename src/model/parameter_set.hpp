@@ -138,6 +138,11 @@ struct ParameterInputs {
   // Options page: ZBL nuclear stopping added for hydrogen and helium ions too.
   bool CheckNuclearStopping = false;  // "nuclear stopping for H and He ions"
 
+  // Simulation page, "Fit" group: what "spectrum fit" fits ("thickness 1, amount 2 Si,
+  // calibration, resolution, dose"; empty: nothing) and over which channels ("first last").
+  std::string Edit1_fit_parameters;
+  std::string Edit1_fit_channels;
+
   bool operator==(const ParameterInputs&) const = default;
 };
 

@@ -42,6 +42,9 @@ struct StudyResults {
   // Caption of the output panel's spectrum button (`Button12`) after a spectrum simulation:
   // "View subspectrum" or "View spectrum"; empty before any.
   std::string Button12Caption;
+  // Channel region of the last spectrum fit, whose residuals are charted; 0 0: none.
+  int fitFirstChannel = 0;
+  int fitLastChannel = 0;
 };
 
 }  // namespace dodavev

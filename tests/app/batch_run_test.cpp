@@ -56,7 +56,7 @@ TEST_F(BatchRun, RecordLoadsItsFilesRunsOkAndSavesTheReport) {
                   "unknown calculation name \"Optimization\" (record 1, line 4); the names are "
                   "\"energy loss\", \"Tschalar effect\", \"depth and energy resolution\", "
                   "\"optimization\", \"spectrum simulation\", \"full spectrum (1)\", "
-                  "\"excitation curves for resonances\"",
+                  "\"excitation curves for resonances\", \"spectrum fit\"",
                   "nothing written for \"" + (dir_ / "out.txt").string() +
                       "\" (record 1, line 5): no calculation ran"));
   EXPECT_EQ(ReadFile(dir_ / "out.dat"), "old results");
@@ -133,7 +133,7 @@ TEST_F(BatchRun, CaptionsAreComparedExactly) {
   EXPECT_EQ(FindCalculation(""), nullptr);
   ASSERT_NE(FindCalculation("full spectrum (1)"), nullptr);
   EXPECT_EQ(FindCalculation("full spectrum (2)"), nullptr);  // not offered to BatchFiles
-  EXPECT_EQ(Calculations().size(), 7U);
+  EXPECT_EQ(Calculations().size(), 8U);
 }
 
 TEST_F(BatchRun, ShortLastRecordReadsEmptyLines) {
@@ -219,6 +219,50 @@ TEST_F(BatchRun, SpectrumOf2048ChannelsBesideAMeasuredOne) {
   EXPECT_EQ(session().results.SimulatedSpectrum.channels(), 2048);
   const std::string spectrum = ReadFile(dir_ / "wide.dat");
   EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 2048);
+}
+
+}  // namespace
+}  // namespace dodavev
+
+namespace dodavev {
+namespace {
+
+// A spectrum simulated by one record is the measured spectrum of the next, which fits the
+// gold thickness from 30 % too thick and writes the fitted spectrum and its report.
+TEST_F(BatchRun, SpectrumFitWritesTheFittedSpectrumAndTheReportBesideIt) {
+  ParameterInputs in;
+  in.Edit1_x = "0.007";
+  in.Edit1_depthmax = "0.3";
+  WriteParameterFile(dir_ / "truth.par", in);
+  in.MeasuredSpectrumFile = (dir_ / "truth.dat").string();
+  in.Edit1_fit_parameters = "thickness 1";
+  in.Edit1_fit_channels = "150 260";
+  WriteParameterFile(dir_ / "fit.par", in);
+  WriteFile(dir_ / "truth.lay", "A=300\r\nn=5.907e22\r\nau#,1\r\nS=\r\nn=4.994e22\r\nsi#,1\r\n");
+  WriteFile(dir_ / "start.lay", "A=390\r\nn=5.907e22\r\nau#,1\r\nS=\r\nn=4.994e22\r\nsi#,1\r\n");
+  const std::string text = (dir_ / "truth.par").string() + "\r\n" + (dir_ / "truth.lay").string() +
+                           "\r\n\r\nfull spectrum (1)\r\n" + (dir_ / "truth").string() + "\r\n" +
+                           (dir_ / "fit.par").string() + "\r\n" + (dir_ / "start.lay").string() +
+                           "\r\n\r\nspectrum fit\r\n" + (dir_ / "fit").string() + "\r\n";
+  RunBatchRecords(session(), text);
+  EXPECT_TRUE(messages().empty()) << messages().front();
+  const std::string spectrum = ReadFile(dir_ / "fit.dat");
+  EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 600);
+  const std::string report = ReadFile(dir_ / "fit_fit.txt");
+  EXPECT_EQ(report, session().OutputLog);
+  EXPECT_THAT(report, ::testing::StartsWith("thickness 1 = 30"));
+  EXPECT_THAT(report, ::testing::HasSubstr(" A\r\nareal density 1 = "));
+  EXPECT_THAT(report, ::testing::HasSubstr("\r\nconverged = yes\r\n"));
+  // The fitted thickness went back into the layer text: "save sample" keeps it.
+  EXPECT_THAT(session().params.richedit1, ::testing::StartsWith("A=30"));
+}
+
+TEST_F(BatchRun, SpectrumFitWithoutAMeasuredSpectrumWritesNothing) {
+  RunBatchRecords(session(),
+                  Record("", "full spectrum (1)", "first") + Record("", "spectrum fit", "second"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "first.dat"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "second.dat"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "second_fit.txt"));
 }
 
 }  // namespace

@@ -352,13 +352,36 @@ TEST_F(ChartSets, ShortNamesAreDistinctFileNameParts) {
   std::vector<std::string> names;
   for (K k : {K::SpectrumChart, K::DepthResolution, K::EnergyResolution, K::AlphaScan, K::Optimum,
               K::EnergyLoss, K::Tschalar, K::ExcitationCurve, K::ResonanceDepthResolution,
-              K::ResonanceEnergyResolution}) {
+              K::ResonanceEnergyResolution, K::FitResiduals}) {
     const std::string name(ChartSetShortName(k));
     EXPECT_EQ(name.find_first_of(" /.\\"), std::string::npos) << name;
     EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
     names.push_back(name);
   }
   EXPECT_EQ(ChartSetShortName(K::DepthResolution), "depth-resolution");
+}
+
+TEST_F(ChartSets, SpectrumFitAddsItsResidualsInUnitsOfTheFittedSpread) {
+  using K = ChartSetKind;
+  s().CalcMode = 'D';
+  s().SpectrumFlag = 'N';
+  EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::SpectrumChart});
+  s().studies.fitFirstChannel = 10;
+  s().studies.fitLastChannel = 12;
+  EXPECT_EQ(ChartSetsFor(s()), (std::vector<K>{K::SpectrumChart, K::FitResiduals}));
+  s().params.detkevch = 2.0;
+  s().results.SimulatedSpectrum = Spectrum(600);
+  s().results.SimulatedSpectrum[10] = 50.0;  // 100 counts fitted
+  s().results.SimulatedSpectrum[11] = 0.2;   // 0.4 counts: the spread of one count
+  s().MeasuredSpectrum = Spectrum(600);
+  s().MeasuredSpectrum[10] = 120.0;
+  s().MeasuredSpectrum[11] = 2.0;
+  const Chart c = BuildChartSet(s(), K::FitResiduals);
+  ASSERT_EQ(c.series[0].points.size(), 3U);
+  EXPECT_DOUBLE_EQ(c.series[0].points[0].x, 10.0);
+  EXPECT_DOUBLE_EQ(c.series[0].points[0].y, 2.0);  // (120 - 100) / sqrt(100)
+  EXPECT_DOUBLE_EQ(c.series[0].points[1].y, 1.6);  // (2 - 0.4) / 1
+  EXPECT_DOUBLE_EQ(c.series[0].points[2].y, 0.0);  // nothing measured, nothing fitted
 }
 
 }  // namespace

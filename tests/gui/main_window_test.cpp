@@ -119,7 +119,8 @@ TEST_F(MainWindowDefaults, CalculationItemsCarryTheirCaptionsAndHintsInMenuOrder
       {"full spectrum (1)", "Simulate the full spectrum"},
       {"excitation curves for resonances",
        "Calculate the depth and energy resolution for resonance method and determine the "
-       "exitation curve"}};
+       "exitation curve"},
+      {"spectrum fit", "Fit the simulated spectrum to the measured one"}};
   EXPECT_EQ(items, expected);
 
   QStringList files;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/batch_run.hpp"
+#include "app/output_actions.hpp"
 #include "gui/drawing_window.hpp"
 #include "io/layer_file.hpp"
 #include "io/parameter_file.hpp"
@@ -230,6 +231,50 @@ TEST_F(WindowCalculations, StopEndsARealOptimisationScanAfterTheGeometriesInHand
   ASSERT_FALSE(messages_.empty());
   EXPECT_EQ(messages_.back().rfind("optimization: stopped after ", 0), 0u) << messages_.back();
   EXPECT_TRUE(Shown("Output"));
+}
+
+}  // namespace
+}  // namespace dodavev::testing
+
+namespace dodavev::testing {
+namespace {
+
+// The "Fit" group of the Simulation page: the check boxes add their parameter to the list
+// and follow what the list names.
+TEST_F(WindowCalculations, FitCheckBoxesAndTheParameterListFollowEachOther) {
+  Type("Edit1_fit_parameters", "thickness 1");
+  EXPECT_FALSE(Checked("CheckFit_dose"));
+  Click("CheckFit_dose");
+  EXPECT_EQ(Text("Edit1_fit_parameters"), "thickness 1, dose");
+  Click("CheckFit_calibration");
+  EXPECT_EQ(Text("Edit1_fit_parameters"), "thickness 1, dose, calibration");
+  Click("CheckFit_dose");
+  EXPECT_EQ(Text("Edit1_fit_parameters"), "thickness 1, calibration");
+  Type("Edit1_fit_parameters", "resolution, Dose");
+  EXPECT_TRUE(Checked("CheckFit_resolution"));
+  EXPECT_TRUE(Checked("CheckFit_dose"));
+  EXPECT_FALSE(Checked("CheckFit_calibration"));
+}
+
+// The example fit from the menu: the report of the batch run, the fitted thickness in the
+// sample text and the spectrum buttons of a full spectrum.
+TEST_F(WindowCalculations, SpectrumFitFromTheMenuShowsItsReportAndWritesBackTheThickness) {
+  Session& s = window_->session();
+  ASSERT_EQ(ReadParameterFile(DODAVEV_SOURCE_DIR "/examples/fit.par", s.params).code, 0);
+  s.params.MeasuredSpectrumFile = DODAVEV_SOURCE_DIR "/examples/fit_measured.dat";
+  s.params.richedit1 = "A=390\nn=5.907e22\nau#,1\nS=\nn=4.994e22\nsi#,1\n";
+  LoadNamedMeasuredSpectrum(s, {});
+  window_->ShowSession();
+  window_->calculations1Click();
+  ASSERT_TRUE(messages_.empty()) << messages_.front();
+  window_->findChild<QAction*>("spectrumfit1")->trigger();
+  ASSERT_TRUE(WaitForFinish());
+  EXPECT_EQ(finished_.back(), "spectrum fit");
+  EXPECT_TRUE(messages_.empty()) << messages_.front();
+  EXPECT_EQ(Report().rfind("thickness 1 = 299.97 +- 0.24 A\n", 0), 0U) << Report();
+  EXPECT_EQ(window_->session().params.richedit1.rfind("A=299.9", 0), 0U);
+  EXPECT_TRUE(Shown("Button12"));
+  EXPECT_TRUE(Shown("Button13"));
 }
 
 }  // namespace

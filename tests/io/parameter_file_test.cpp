@@ -48,6 +48,8 @@ ParameterInputs Modified() {
   in.Edit1_channels = "2048";
   in.MeasuredSpectrumFile = "/data/run 7.mca";
   in.CheckNuclearStopping = true;
+  in.Edit1_fit_parameters = "thickness 1, amount 2 Si, dose";
+  in.Edit1_fit_channels = "120 480";
   return in;
 }
 
@@ -82,12 +84,35 @@ TEST(ParameterFileFormat, DefaultsHaveTheFixedLinesAndLabels) {
   EXPECT_EQ(lines[157], "measured spectrum file");
   EXPECT_EQ(lines[158], "");
   EXPECT_EQ(lines[159], "nuclear stopping for H and He ions");
-  EXPECT_EQ(lines[160], "FALSE");  // off by default, last
+  EXPECT_EQ(lines[160], "FALSE");  // off by default
+  EXPECT_EQ(lines[161], "fit parameters");
+  EXPECT_EQ(lines[162], "");  // nothing to fit
+  EXPECT_EQ(lines[163], "fit channels");
+  EXPECT_EQ(lines[164], "");  // last
+}
+
+TEST(ParameterFileRead, FileWrittenBeforeTheFitLinesReadsNoFit) {
+  auto lines = Lines(FormatParameterFile(Modified()));
+  const std::size_t n = lines.size();
+  ASSERT_EQ(lines[n - 4], "fit parameters");
+  ASSERT_EQ(lines[n - 3], "thickness 1, amount 2 Si, dose");
+  ASSERT_EQ(lines[n - 2], "fit channels");
+  ASSERT_EQ(lines[n - 1], "120 480");
+  ParameterInputs full;
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), full).code, 0);
+  EXPECT_EQ(full, Modified());
+  lines.resize(n - 4);  // a file of the format before them: ends with the nuclear stopping
+  ParameterInputs in = Modified();
+  ASSERT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
+  EXPECT_TRUE(in.CheckNuclearStopping);
+  EXPECT_EQ(in.Edit1_fit_parameters, "");
+  EXPECT_EQ(in.Edit1_fit_channels, "");
 }
 
 TEST(ParameterFileRead, FileWrittenBeforeTheNuclearStoppingLinesReadsItOff) {
   auto lines = Lines(FormatParameterFile(Modified()));
   // The last two lines are the new pair (after the list entries of Modified()).
+  lines.resize(lines.size() - 4);  // without the fit lines after the pair
   const std::size_t n = lines.size();
   ASSERT_EQ(lines[n - 2], "nuclear stopping for H and He ions");
   ASSERT_EQ(lines[n - 1], "TRUE");
@@ -204,7 +229,7 @@ TEST(ParameterFileRead, TruncatedFileSetsTheRestFromEmptyLines) {
 // the given-target switch: it keeps its meaning, 600 channels and no measured spectrum.
 TEST(ParameterFileRead, FileOfTheOldLengthReadsSixHundredChannels) {
   auto lines = Lines(FormatParameterFile(Modified()));
-  lines.resize(lines.size() - 6);
+  lines.resize(lines.size() - 10);
   ParameterInputs in = Modified();
   EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_TRUE(in.CheckBox1_given_target);
@@ -212,7 +237,7 @@ TEST(ParameterFileRead, FileOfTheOldLengthReadsSixHundredChannels) {
   EXPECT_EQ(in.MeasuredSpectrumFile, "");
   // Ending after the channel count: the count is read, no measured spectrum.
   lines = Lines(FormatParameterFile(Modified()));
-  lines.resize(lines.size() - 4);
+  lines.resize(lines.size() - 8);
   in = ParameterInputs{};
   EXPECT_EQ(ParseParameterText(Join(lines, "\r\n"), in).code, 0);
   EXPECT_EQ(in.Edit1_channels, "2048");

@@ -38,6 +38,22 @@ def test_spectrum_equals_the_batch_spectrum_file(examples, batch, calculation):
     assert spectrum_file_text(result) == expected
 
 
+def test_spectrum_fit_equals_the_batch_fit(examples, batch):
+    # The fit of the shipped example: the fitted spectrum and the fit report are the batch
+    # mode's files, and the fitted values are written back into the session's inputs.
+    batch("fit.par", "fit.lay", "", "spectrum fit", "batch_fit")
+    s = module_session(examples, "fit.par", "fit.lay")
+    result = s.run("spectrum fit")
+    assert result.messages == []
+    assert result.report.encode("latin-1") == (examples / "batch_fit_fit.txt").read_bytes()
+    assert "converged = yes" in result.report
+    expected = (examples / "batch_fit.dat").read_bytes().decode("latin-1")
+    assert spectrum_file_text(result) == expected
+    assert result.measured.sum() > 0
+    dose = float(result.report.split("dose = ")[1].split()[0])
+    assert float(s["q1"]) == pytest.approx(dose, rel=1e-3)
+
+
 def test_reports_equal_the_batch_report_files(examples, batch):
     batch("default.par", "default.lay", "", "depth and energy resolution", "batch_res")
     result = module_session(examples, "default.par", "default.lay").run(

@@ -1,0 +1,5 @@
+fit.par
+fit.lay
+
+spectrum fit
+fit_result
