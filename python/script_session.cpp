@@ -7,12 +7,12 @@
 
 #include "app/calculations.hpp"
 #include "app/input_fields.hpp"
+#include "app/layer_file_actions.hpp"
 #include "app/ok_action.hpp"
 #include "app/output_actions.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
-#include "app/layer_file_actions.hpp"
 
 namespace dodavev {
 namespace {
@@ -264,8 +264,8 @@ ScriptResult ScriptSession::Collect(std::string_view name) {
   r.report = s.OutputLog;
   r.detailReport = s.results.detailReport;
   r.messages = Take();
-  r.calcMode = s.CalcMode;
-  r.spectrumFlag = s.SpectrumFlag;
+  r.calcMode = Letter(s.CalcMode);
+  r.spectrumFlag = Letter(s.SpectrumFlag);
 
   r.resolution = MakeTable(ResolutionColumnNames());
   r.optimisation = MakeTable({});
@@ -276,7 +276,7 @@ ScriptResult ScriptSession::Collect(std::string_view name) {
 
   const bool resolutionRun = name == "depth and energy resolution" ||
                              name == "spectrum simulation" || name == "full spectrum (1)";
-  if (resolutionRun && s.results.CalcMode == 'D') {
+  if (resolutionRun && s.results.CalcMode == CalculationMode::kDepthWalk) {
     const int rows = std::clamp(s.results.RowCount, 0, kResolutionRows);
     r.resolution.rows = rows;
     r.resolution.values.reserve(static_cast<std::size_t>(rows) * kRowValues);

@@ -41,11 +41,12 @@ constexpr std::string_view kFitReportEnding = "_fit.txt";
 // The files line 5 would write: the writer's ending replaces the chosen one.
 std::vector<std::filesystem::path> OutputFiles(const Session& session,
                                                const std::filesystem::path& output, bool fit) {
-  if (session.SpectrumFlag == 'N' && fit) {
+  if (session.SpectrumFlag == SpectrumMode::kSpectrum && fit) {
     return {ForceExtension(output, ".dat"), ForceExtension(output, kFitReportEnding)};
   }
-  if (session.SpectrumFlag == 'N') return {ForceExtension(output, ".dat")};
-  if (session.CalcMode == 'D' && session.SpectrumFlag == 'W') {
+  if (session.SpectrumFlag == SpectrumMode::kSpectrum) return {ForceExtension(output, ".dat")};
+  if (session.CalcMode == CalculationMode::kDepthWalk &&
+      session.SpectrumFlag == SpectrumMode::kResolution) {
     return {ForceExtension(output, "_1.dat"), ForceExtension(output, "_2.dat")};
   }
   return {ForceExtension(output, ".dat")};
@@ -132,7 +133,7 @@ class BatchReader {
       session_.messages.Show(notWritten + Place(5) + ": no calculation ran");
       return;
     }
-    const bool spectrum = session_.SpectrumFlag == 'N';
+    const bool spectrum = session_.SpectrumFlag == SpectrumMode::kSpectrum;
     if (!spectrum && session_.OutputLog.empty()) {
       session_.messages.Show(notWritten + Place(5) + ": the calculation produced no results");
       return;

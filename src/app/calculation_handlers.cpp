@@ -28,7 +28,7 @@ namespace {
 // and records the scan's row count and calculation modes.
 void AdoptScanEnd(Session& session, std::unique_ptr<RunResults> last, bool stopped,
                   std::size_t done, std::string_view what, std::string_view unit, int total,
-                  int rowCount, char calcMode, char spectrumFlag) {
+                  int rowCount, CalculationMode calcMode, SpectrumMode spectrumFlag) {
   if (last) session.results = std::move(*last);
   if (stopped) {
     const std::string line = ScanStoppedLine(what, done, total, unit);
@@ -41,7 +41,7 @@ void AdoptScanEnd(Session& session, std::unique_ptr<RunResults> last, bool stopp
 }
 
 // A calculation that starts: the last results and report are gone, the modes are its own.
-void StartCalculation(Session& session, char calcMode, char spectrumFlag) {
+void StartCalculation(Session& session, CalculationMode calcMode, SpectrumMode spectrumFlag) {
   session.OutputLog.clear();
   session.results = RunResults{};
   session.results.CalcMode = calcMode;
@@ -68,8 +68,8 @@ void energy_lossClick(Session& session) {
   if (!outcome.ran) return;
   session.energyLossTable = std::move(outcome.table);
   session.results.RowCount = outcome.RowCount;
-  session.results.CalcMode = 'E';
-  session.CalcMode = 'E';
+  session.results.CalcMode = CalculationMode::kEnergyLoss;
+  session.CalcMode = CalculationMode::kEnergyLoss;
   session.OutputLog = std::move(outcome.report);
 }
 
@@ -86,15 +86,15 @@ void schalareffect1Click(Session& session) {
   if (!outcome.ran) return;
   session.results.table = outcome.table;
   session.results.RowCount = outcome.RowCount;
-  session.results.CalcMode = 'T';
-  session.CalcMode = 'T';
+  session.results.CalcMode = CalculationMode::kTschalar;
+  session.CalcMode = CalculationMode::kTschalar;
   session.OutputLog = std::move(outcome.report);
 }
 
 void depthandenergyresolution1Click(Session& session) {
   RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'W';
+  request.CalcMode = CalculationMode::kDepthWalk;
+  request.SpectrumFlag = SpectrumMode::kResolution;
   auto run = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
   SetUpCalculation(session, request, *run, session.messages);
@@ -111,14 +111,14 @@ void depthandenergyresolution1Click(Session& session) {
 
 void RunOptimisation(Session& session, const ScanSettings& settings) {
   RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'W';
+  request.CalcMode = CalculationMode::kDepthWalk;
+  request.SpectrumFlag = SpectrumMode::kResolution;
   auto setupRun = std::make_unique<RunState>();
   SetUpCalculation(session, request, *setupRun, session.messages);
   setupRun.reset();
 
   ClearOptimisationTables(session.studies);
-  StartCalculation(session, 'O', 'W');
+  StartCalculation(session, CalculationMode::kOptimisation, SpectrumMode::kResolution);
   OptimisationOutcome outcome =
       ScanGeometries(RunInputsOf(session), request, settings, session.messages);
   if (!outcome.ran) return;
@@ -129,7 +129,8 @@ void RunOptimisation(Session& session, const ScanSettings& settings) {
   st.bestByDepthRows = outcome.tables.bestByDepthRows;
   session.OutputLog = std::move(outcome.report);
   AdoptScanEnd(session, std::move(outcome.last), outcome.stopped, outcome.done, "optimization",
-               "geometries", outcome.total, outcome.rowCount, 'O', 'W');
+               "geometries", outcome.total, outcome.rowCount, CalculationMode::kOptimisation,
+               SpectrumMode::kResolution);
 }
 
 void optimization1Click(Session& session) {
@@ -138,8 +139,8 @@ void optimization1Click(Session& session) {
 
 void spectrumsimulation1Click(Session& session) {
   RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'N';
+  request.CalcMode = CalculationMode::kDepthWalk;
+  request.SpectrumFlag = SpectrumMode::kSpectrum;
   auto run = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
   SetUpCalculation(session, request, *run, session.messages);
@@ -150,15 +151,15 @@ void spectrumsimulation1Click(Session& session) {
   session.results = std::move(*results);
   session.OutputLog = session.results.mainReport;
   session.CalcMode = session.results.CalcMode;
-  session.SpectrumFlag = 'N';
-  session.results.SpectrumFlag = 'N';
+  session.SpectrumFlag = SpectrumMode::kSpectrum;
+  session.results.SpectrumFlag = SpectrumMode::kSpectrum;
   session.studies.Button12Caption = kViewSubspectrum;
 }
 
 void spektrumsim21Click(Session& session) {
   RunRequest request;
-  request.CalcMode = 'D';
-  request.SpectrumFlag = 'T';
+  request.CalcMode = CalculationMode::kDepthWalk;
+  request.SpectrumFlag = SpectrumMode::kFullSpectrum;
   auto prepared = std::make_unique<RunState>();
   SetUpCalculation(session, request, *prepared, session.messages);
   WarnOfUncalibratedDetector(session.params, session.messages);
@@ -174,17 +175,17 @@ void spektrumsim21Click(Session& session) {
     session.results.CalcMode = request.CalcMode;
   }
   session.results.SimulatedSpectrum = full.sum;
-  session.results.SpectrumFlag = 'N';
+  session.results.SpectrumFlag = SpectrumMode::kSpectrum;
   session.OutputLog = session.results.mainReport;
   session.CalcMode = session.results.CalcMode;
-  session.SpectrumFlag = 'N';
+  session.SpectrumFlag = SpectrumMode::kSpectrum;
   session.studies.Button12Caption = given ? kViewSubspectrum : kViewSpectrum;
 }
 
 void RunExcitationCurve(Session& session, const ScanSettings& settings) {
   RunRequest request;
-  request.CalcMode = 'R';
-  request.SpectrumFlag = 'R';
+  request.CalcMode = CalculationMode::kExcitationCurve;
+  request.SpectrumFlag = SpectrumMode::kResonance;
   auto setupRun = std::make_unique<RunState>();
   SetUpCalculation(session, request, *setupRun, session.messages);
   const char setupGeometry = setupRun->engine.GeometryKind;
@@ -193,7 +194,7 @@ void RunExcitationCurve(Session& session, const ScanSettings& settings) {
   StudyResults& st = session.studies;
   st.resonance.Clear();
   st.resonanceRows = 0;
-  StartCalculation(session, 'R', 'R');
+  StartCalculation(session, CalculationMode::kExcitationCurve, SpectrumMode::kResonance);
   ExcitationOutcome outcome =
       ScanBeamEnergies(RunInputsOf(session), request, setupGeometry, settings, session.messages);
   if (!outcome.ran) return;
@@ -202,7 +203,8 @@ void RunExcitationCurve(Session& session, const ScanSettings& settings) {
   session.OutputLog = std::move(outcome.report);
   AdoptScanEnd(session, std::move(outcome.last), outcome.stopped,
                static_cast<std::size_t>(outcome.rows), "excitation curve", "energies",
-               outcome.total, outcome.rows, 'R', 'R');
+               outcome.total, outcome.rows, CalculationMode::kExcitationCurve,
+               SpectrumMode::kResonance);
 }
 
 void exitationcurvesforresonances1Click(Session& session) {

@@ -22,7 +22,8 @@ void exitationcurvesforresonances1Click(Session& session);  // "excitation curve
 void spectrumfitClick(Session& session);                    // "spectrum fit"
 
 // The two scans with the threads of `settings` (the menu handlers take the session's own):
-// set-up, the scan, its table and report (the OutputLog), row count and modes ('O' or 'R').
+// set-up, the scan, its table and report (the OutputLog), row count and modes (optimisation or
+// excitation curve).
 void RunOptimisation(Session& session, const ScanSettings& settings);
 void RunExcitationCurve(Session& session, const ScanSettings& settings);
 

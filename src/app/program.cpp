@@ -72,7 +72,7 @@ void FormCreate(Session& session, const std::filesystem::path& programDir,
                 const std::filesystem::path& levDir) {
   session.programDir = programDir;
   session.levDir = levDir;
-  session.CalcMode = 'Y';
+  session.CalcMode = CalculationMode::kNone;
   session.results.SimulatedSpectrum.fill(0.0);
   session.parameterFileName.clear();
   LoadStartupData(session);

@@ -78,11 +78,11 @@ struct Session {
   std::string stoppingDataNote;      // which stopping data the last run used; "OK" empties it
   std::string stoppingSourcesShown;  // the stopping-data lines "OK" showed last
 
-  // Mode characters of the last calculation: `CalcMode` chooses the report and chart set
-  // ('Y' at start-up), `SpectrumFlag` ('N' after a spectrum simulation) chooses the writer
-  // of a BatchFile record's output line; it holds no letter until a calculation sets it.
-  char CalcMode = 'Y';
-  char SpectrumFlag = '\0';
+  // Modes of the last calculation: `CalcMode` chooses the report and chart set (kNone at
+  // start-up), `SpectrumFlag` (kSpectrum after a spectrum simulation) chooses the writer
+  // of a BatchFile record's output line; it is kNone until a calculation sets it.
+  CalculationMode CalcMode = CalculationMode::kNone;
+  SpectrumMode SpectrumFlag = SpectrumMode::kNone;
   std::string parameterFileName;  // current parameter file, shown by the charts
 
   // What the window shows; a front end without pages reads these instead.

@@ -18,7 +18,7 @@ namespace {
 void NoFit(Session& session, std::string_view message) {
   if (!message.empty()) session.messages.Show(message);
   session.OutputLog.clear();
-  session.SpectrumFlag = '\0';
+  session.SpectrumFlag = SpectrumMode::kNone;
   session.studies.fitFirstChannel = 0;
   session.studies.fitLastChannel = 0;
 }
@@ -39,8 +39,8 @@ void spectrumfitClick(Session& session) {
   request.channels = *channels;
 
   RunRequest base;
-  base.CalcMode = 'D';
-  base.SpectrumFlag = 'T';
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   auto prepared = std::make_unique<RunState>();
   SetUpCalculation(session, base, *prepared, session.messages);
   const RunInputs inputs = RunInputsOf(session);
@@ -58,10 +58,10 @@ void spectrumfitClick(Session& session) {
   session.results = RunResults{};
   session.results.CalcMode = base.CalcMode;
   session.results.SimulatedSpectrum = result.fitted;
-  session.results.SpectrumFlag = 'N';
+  session.results.SpectrumFlag = SpectrumMode::kSpectrum;
   session.OutputLog = FormatFitReport(result, request);
   session.CalcMode = base.CalcMode;
-  session.SpectrumFlag = 'N';
+  session.SpectrumFlag = SpectrumMode::kSpectrum;
   session.studies.Button12Caption = p.CheckBox1_given_target ? kViewSubspectrum : kViewSpectrum;
   session.studies.fitFirstChannel = request.channels.first;
   session.studies.fitLastChannel = request.channels.last;

@@ -227,26 +227,30 @@ void DrawResonanceColumns(Chart& chart, const Session& session, int xColumn, boo
 std::vector<ChartSetKind> ChartSetsFor(const Session& session) {
   using K = ChartSetKind;
   switch (session.CalcMode) {
-    case 'D':
-      if ((session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') &&
+    case CalculationMode::kDepthWalk:
+      if ((session.SpectrumFlag == SpectrumMode::kSpectrum ||
+           session.SpectrumFlag == SpectrumMode::kFullSpectrum) &&
           session.studies.fitLastChannel > 0) {
         return {K::SpectrumChart, K::FitResiduals};
       }
-      if (session.SpectrumFlag == 'N' || session.SpectrumFlag == 'T') return {K::SpectrumChart};
+      if (session.SpectrumFlag == SpectrumMode::kSpectrum ||
+          session.SpectrumFlag == SpectrumMode::kFullSpectrum)
+        return {K::SpectrumChart};
       return {K::DepthResolution, K::EnergyResolution};
-    case 'O':
+    case CalculationMode::kOptimisation:
       if (std::abs(session.params.theta_min - session.params.theta_max) < kZeroTolerance)
         return {K::AlphaScan};
       return {K::Optimum};
-    case 'E':
+    case CalculationMode::kEnergyLoss:
       return {K::EnergyLoss};
-    case 'T':
+    case CalculationMode::kTschalar:
       return {K::Tschalar};
-    case 'R':
+    case CalculationMode::kExcitationCurve:
       return {K::ExcitationCurve, K::ResonanceDepthResolution, K::ResonanceEnergyResolution};
-    default:
+    case CalculationMode::kNone:
       return {};
   }
+  return {};
 }
 
 Chart BuildChartSet(const Session& session, ChartSetKind kind) {
@@ -352,9 +356,11 @@ std::string ProfileTitle(const Session& session) {
 }
 
 double ProfileMaxDepth(const Session& session) {
-  const char mode = session.CalcMode;
+  const CalculationMode mode = session.CalcMode;
   const int rows = RowsWithin(session.results.RowCount, 0, kResolutionRows);
-  if ((mode == 'D' || mode == 'O' || mode == 'R') && rows >= 2) {
+  if ((mode == CalculationMode::kDepthWalk || mode == CalculationMode::kOptimisation ||
+       mode == CalculationMode::kExcitationCurve) &&
+      rows >= 2) {
     const double depthNm = session.results.table.at(rows - 1, 1);
     if (std::isfinite(depthNm) && depthNm > 0.0)
       return ArealDepth(session.sample, depthNm / 1000.0);

@@ -27,7 +27,7 @@ enum class ChartSetKind {
 };
 
 // The sets of the last calculation in the order "Next" shows them; none before the first
-// calculation (`CalcMode` 'Y') or for a mode without charts.
+// calculation (`CalcMode` kNone) or for a mode without charts.
 std::vector<ChartSetKind> ChartSetsFor(const Session& session);
 
 // A reset chart (titled with the parameter-file path) with one set drawn.

@@ -25,7 +25,9 @@ void DrawingState::ShowProfile(const Session& session) {
 }
 
 void DrawingState::Close(Session& session) {
-  if (session.CalcMode == 'D' && session.SpectrumFlag == 'S') session.SpectrumFlag = 'N';
+  if (session.CalcMode == CalculationMode::kDepthWalk &&
+      session.SpectrumFlag == SpectrumMode::kShown)
+    session.SpectrumFlag = SpectrumMode::kSpectrum;
 }
 
 void DrawingState::ApplyAxis(AxisId axis, const AxisPanelFields& fields, const Session& session) {

@@ -52,7 +52,7 @@ struct KinematicsInput {
   int level = 0;       // excitation level of the residual nucleus, 0 = ground state
   std::span<const double> levelEnergies;  // MeV, level 0 first, from the level file
   int kinSign = 1;                        // root branch of forward scattering
-  bool excitationCurve = false;           // `CalcMode` 'R': K' is not used there and is 0
+  bool excitationCurve = false;           // kExcitationCurve: K' is not used there and is 0
 };
 
 struct KinematicState {

@@ -68,7 +68,7 @@ class ReactionAt {
  public:
   ReactionAt(const ParameterValues& p, const RunState& run, ReactionKind kind)
       : nra_(kind == ReactionKind::kNra),
-        excitation_(run.CalcMode == 'R'),
+        excitation_(run.CalcMode == CalculationMode::kExcitationCurve),
         theta_(run.engine.theta),
         q_(p.qm - LevelEnergy(run.levelEnergies, p.level).value_or(0.0)),
         masses_{p.m1, run.m2, run.mt},
@@ -130,7 +130,7 @@ class Walk {
                run) {
     // A spectrum walk follows its emitted particles out from every depth: their stopping
     // and straggling come from tables over the energies they can have.
-    if (run.SpectrumFlag == 'N' && run.kind != ReactionKind::kNra) {
+    if (run.SpectrumFlag == SpectrumMode::kSpectrum && run.kind != ReactionKind::kNra) {
       const double high = 1.01 * std::fabs(run.kinematicFactor * run.e0) + 1.0;
       const double low = p_.thr > 2.0 ? 0.5 * p_.thr : 1.0;
       tables_ =
@@ -170,7 +170,7 @@ class Walk {
 
     // Effective stopping factor: how fast the detected energy falls with depth.
     double seff = 0.0;
-    if (run_.CalcMode == 'R') {
+    if (run_.CalcMode == CalculationMode::kExcitationCurve) {
       seff = run_.in.stoppingEnd / run_.engine.sinAlpha;
     } else if (run_.depth < kZeroTolerance) {
       seff = (run_.detectedEnergy - run_.detectedEnergyFirst) / run_.step;
@@ -210,9 +210,9 @@ class Walk {
       results_.detailReport += DetailReportLine(values);
     }
     RunHooks* hooks = request_.hooks;
-    if (run_.SpectrumFlag == 'N' && hooks != nullptr)
+    if (run_.SpectrumFlag == SpectrumMode::kSpectrum && hooks != nullptr)
       hooks->AccumulateSpectrum(run_, row, results_);
-    if (run_.CalcMode == 'R') {
+    if (run_.CalcMode == CalculationMode::kExcitationCurve) {
       results_.table.at(row, Step::kYield) = 0.0;
       if (hooks != nullptr)
         results_.table.at(row, Step::kYield) += hooks->ResonanceYield(run_, row, results_);
@@ -225,7 +225,7 @@ class Walk {
   StepContributions Contributions() {
     const bool absorber = !inputs_.absorber.empty();
     StepInputs s;
-    s.excitation = run_.CalcMode == 'R';
+    s.excitation = run_.CalcMode == CalculationMode::kExcitationCurve;
     s.depth = run_.depth;
     s.K = run_.kinematicFactor;
     s.dK = run_.kinematicDerivative;
@@ -409,7 +409,8 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
 
   // A spectrum or an excitation curve counts every step to the walk's own stop; the reports,
   // the table and the charts keep their 200 rows.
-  const bool countsBeyondRows = run.SpectrumFlag == 'N' || run.CalcMode == 'R';
+  const bool countsBeyondRows = run.SpectrumFlag == SpectrumMode::kSpectrum ||
+                                run.CalcMode == CalculationMode::kExcitationCurve;
   int printed = 0;
   bool closed = false;
   for (int r = 0;; ++r) {
@@ -422,8 +423,9 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
     if (evaluated && r < kMaxSteps) printed = r + 1;
     // A spectrum run whose reports nobody reads needs its rows only for the counts: it ends
     // where deeper steps can add none.
-    if (evaluated && r < kMaxSteps && !request.reports && run.SpectrumFlag == 'N' &&
-        request.hooks != nullptr && !request.hooks->StepsBeyondCount(run, r, results)) {
+    if (evaluated && r < kMaxSteps && !request.reports &&
+        run.SpectrumFlag == SpectrumMode::kSpectrum && request.hooks != nullptr &&
+        !request.hooks->StepsBeyondCount(run, r, results)) {
       break;
     }
     if (r >= kMaxSteps) {
@@ -476,13 +478,17 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
   const bool spectrumKind = kind == ReactionKind::kErd || kind == ReactionKind::kRbs ||
                             kind == ReactionKind::kForwardScattering || kind == ReactionKind::kNra;
   if (hooks != nullptr) {
-    if (run.CalcMode != 'O' && spectrumKind && run.SpectrumFlag == 'S') {
+    if (run.CalcMode != CalculationMode::kOptimisation && spectrumKind &&
+        run.SpectrumFlag == SpectrumMode::kShown) {
       hooks->PostProcessSubSpectrum(run, results);
     }
-    if ((run.SpectrumFlag == 'N' || run.SpectrumFlag == 'T') && !inputs.absorber.empty()) {
+    if ((run.SpectrumFlag == SpectrumMode::kSpectrum ||
+         run.SpectrumFlag == SpectrumMode::kFullSpectrum) &&
+        !inputs.absorber.empty()) {
       hooks->CorrectAbsorberSpectrum(run, results);
     }
-    if (run.CalcMode == 'R') hooks->PostProcessResonance(run, results);
+    if (run.CalcMode == CalculationMode::kExcitationCurve)
+      hooks->PostProcessResonance(run, results);
   }
   if (!request.reports) {
     results.mainReport.clear();

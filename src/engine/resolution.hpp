@@ -24,7 +24,7 @@ struct RunInputs;
 class RunHooks {
  public:
   virtual ~RunHooks() = default;
-  // After each printed row while the spectrum flag is 'N': the step's sub-spectrum.
+  // After each printed row while the spectrum mode is kSpectrum: the step's sub-spectrum.
   virtual void AccumulateSpectrum(const RunState& /*run*/, int /*row*/, RunResults& /*results*/) {}
   // After each printed row of an excitation curve ('R'): the resonance yield of the step,
   // which becomes value 40 of the row.
@@ -39,7 +39,7 @@ class RunHooks {
                                 const RunResults& /*results*/) {
     return true;
   }
-  // After the walk with the spectrum flag 'S' (not in an optimisation).
+  // After the walk with the spectrum mode kShown (not in an optimisation).
   virtual void PostProcessSubSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}
   // After a spectrum walk ('N') when there is an absorber foil.
   virtual void CorrectAbsorberSpectrum(const RunState& /*run*/, RunResults& /*results*/) {}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/reaction_identification.hpp"
+#include "model/calculation_mode.hpp"
 #include "physics/absorber.hpp"
 #include "physics/data_range_notes.hpp"
 #include "physics/multiple_scattering.hpp"
@@ -128,10 +129,10 @@ struct RunState {
 
   // ---- The depth walk's own state -------------------------------------------------------
   EngineGeometry engine;
-  char CalcMode = 'D';      // study that runs this walk ('D', 'O', 'R', ...)
-  char SpectrumFlag = 'W';  // what the caller does with the result ('W', 'N', 'S', 'R')
-  double e0 = 0.0;          // keV, incident energy of this run
-  double asb = 0.0;         // rad, beam angular spread (FWHM)
+  CalculationMode CalcMode = CalculationMode::kDepthWalk;  // study that runs this walk
+  SpectrumMode SpectrumFlag = SpectrumMode::kResolution;   // what the caller does with the result
+  double e0 = 0.0;                                         // keV, incident energy of this run
+  double asb = 0.0;                                        // rad, beam angular spread (FWHM)
   // Kind of analysis, target isotope and emitted particle of this run (a full-spectrum run
   // changes them).
   ReactionKind kind = ReactionKind::kRbs;

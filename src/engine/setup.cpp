@@ -244,10 +244,10 @@ bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& ru
   // The target isotope and the emitted particle of this run.
   run.z2 = p.z2;
   run.m2 = p.m2;
-  if (run.SpectrumFlag == 'T') {
+  if (run.SpectrumFlag == SpectrumMode::kFullSpectrum) {
     run.targetSymbol = TargetSymbol(request.fullSpectrumTarget);
     run.mt = request.fullSpectrumMass;
-    run.SpectrumFlag = 'N';
+    run.SpectrumFlag = SpectrumMode::kSpectrum;
     if (kind == ReactionKind::kErd) {
       run.m2 = run.mt;
       run.z2 = LookupElement(run.targetSymbol, inputs.elements);
@@ -267,7 +267,9 @@ bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& ru
   run.geometry.sinBeta1 = run.engine.sinBeta1;
   run.geometry.sinBeta2 = run.engine.sinBeta2;
 
-  if (request.SpectrumFlag == 'T' && kind == ReactionKind::kRbs && run.mt < run.m2) return false;
+  if (request.SpectrumFlag == SpectrumMode::kFullSpectrum && kind == ReactionKind::kRbs &&
+      run.mt < run.m2)
+    return false;
 
   KinematicsInput k;
   k.kind = kind;
@@ -278,7 +280,7 @@ bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& ru
   k.level = p.level;
   k.levelEnergies = run.levelEnergies;
   k.kinSign = p.kin_sign;
-  k.excitationCurve = run.CalcMode == 'R';
+  k.excitationCurve = run.CalcMode == CalculationMode::kExcitationCurve;
   const KinematicState st = Kinematics(k);
   run.kinematicFactor = st.K;
   run.kinematicDerivative = st.dK;
@@ -288,13 +290,13 @@ bool PrepareRun(const RunInputs& inputs, const RunRequest& request, RunState& ru
 void PrepareCalculation(const RunInputs& inputs, RunRequest& request, RunState& run,
                         MessageSink& messages) {
   const ParameterValues& p = inputs.params;
-  if (request.CalcMode == 'R') request.e0 = p.er;
+  if (request.CalcMode == CalculationMode::kExcitationCurve) request.e0 = p.er;
   const ReactionKind kind = request.kind.value_or(inputs.reaction.kind);
 
   // Forward scattering beyond the largest angle of an ion heavier than its target.
   if (kind == ReactionKind::kForwardScattering) {
     const double s = std::sin(request.thetaDeg.value_or(p.th) * kDegToRad);
-    if (p.mt * p.mt - p.m1 * p.m1 * s * s < 0.0) request.CalcMode = 'Y';
+    if (p.mt * p.mt - p.m1 * p.m1 * s * s < 0.0) request.CalcMode = CalculationMode::kNone;
   }
 
   request.levelEnergies.clear();

@@ -28,13 +28,13 @@ struct ParameterValues;
 // What a caller asks of one run of the depth walk. The studies set their own modes and may
 // replace the angles, the beam energy or (full spectrum) the target isotope.
 struct RunRequest {
-  char CalcMode = 'D';      // 'D' plain, 'O' optimisation, 'R' excitation curve, 'Y' impossible
-  char SpectrumFlag = 'W';  // 'W' resolution only, 'N' sub-spectrum, 'T' full spectrum, 'S'
+  CalculationMode CalcMode = CalculationMode::kDepthWalk;  // kNone: no particle reaches
+  SpectrumMode SpectrumFlag = SpectrumMode::kResolution;
   std::optional<double> alphaDeg;  // incidence angle instead of `a`
   std::optional<double> thetaDeg;  // detection angle instead of `th`
   std::optional<double> e0;        // keV, incident energy instead of `e0`
-  // Full spectrum ('T'): the target element symbol (as typed or stored) and mass number the
-  // caller prepared.
+  // Full spectrum (kFullSpectrum): the target element symbol (as typed or stored) and mass number
+  // the caller prepared.
   std::string fullSpectrumTarget;
   double fullSpectrumMass = 0.0;
   // Full spectrum at forward angles: the recoils ('E') or the forward-scattered projectiles
@@ -119,7 +119,7 @@ std::string LevelFileName(const ElementTable& elements, int zResidual, double mR
 // The set-up of a calculation, run after "OK" and the reaction identification: puts the
 // resonance energy in place of the beam energy for an excitation curve ('R'), reads the
 // levels of the residual nucleus of a nuclear reaction (a missing or malformed level file
-// is reported once; the calculation goes on without its levels), switches the mode to 'Y'
+// is reported once; the calculation goes on without its levels), switches the mode to kNone
 // for forward scattering beyond the largest angle, and prepares `run` as the walk will.
 void PrepareCalculation(const RunInputs& inputs, RunRequest& request, RunState& run,
                         MessageSink& messages);

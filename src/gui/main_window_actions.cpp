@@ -479,7 +479,8 @@ void TDVornex::ShowOutput(const QString& caption) {
   // The fit leaves the fitted full spectrum (or sub-spectrum) as a full spectrum does.
   const bool fullSpectrum =
       caption == QLatin1String("full spectrum (1)") || caption == QLatin1String("spectrum fit");
-  const bool spectrum = (subSpectrum || fullSpectrum) && session_.SpectrumFlag == 'N';
+  const bool spectrum =
+      (subSpectrum || fullSpectrum) && session_.SpectrumFlag == SpectrumMode::kSpectrum;
   if (spectrum) {
     view->setText(subSpectrum || session_.params.CheckBox1_given_target
                       ? QStringLiteral("View subspectrum")
@@ -510,7 +511,7 @@ void TDVornex::Button12Click() {
 }
 
 void TDVornex::Button14Click() {
-  session_.SpectrumFlag = 'S';
+  session_.SpectrumFlag = SpectrumMode::kShown;
   ShowDrawingWindow();
 }
 

@@ -30,9 +30,9 @@ int WriteReported(const std::filesystem::path& file, std::string_view content,
 }  // namespace
 
 int WriteResults(const std::filesystem::path& name, std::string_view outputLog,
-                 std::string_view detailReport, char calcMode, char spectrumFlag,
+                 std::string_view detailReport, CalculationMode calcMode, SpectrumMode spectrumFlag,
                  MessageSink& messages) {
-  if (calcMode == 'D' && spectrumFlag == 'W') {
+  if (calcMode == CalculationMode::kDepthWalk && spectrumFlag == SpectrumMode::kResolution) {
     int first = WriteReported(ForceExtension(name, "_1.dat"), outputLog, messages);
     int second = WriteReported(ForceExtension(name, "_2.dat"), detailReport, messages);
     return second != 0 ? second : first;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/calculation_mode.hpp"
+
 #include "model/run_results.hpp"
 
 namespace dodavev {
@@ -13,11 +15,11 @@ namespace dodavev {
 class MessageSink;
 
 // Writes the report files: base + "_1.dat" (the report text) and base + "_2.dat" (the
-// detail report) after a "depth and energy resolution" run (modes 'D' and 'W'), else
+// detail report) after a "depth and energy resolution" run (kDepthWalk with kResolution), else
 // base + ".dat" with the report text. The two files of a resolution run are written
 // independently. Failures show "#" + the error code. Returns 0 or the last error code.
 int WriteResults(const std::filesystem::path& name, std::string_view outputLog,
-                 std::string_view detailReport, char calcMode, char spectrumFlag,
+                 std::string_view detailReport, CalculationMode calcMode, SpectrumMode spectrumFlag,
                  MessageSink& messages);
 
 // kind 1: the two-column spectrum file base + ".dat"; any other kind: the depth file

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/calculation_mode.hpp"
+
 namespace dodavev {
 
 inline constexpr int kResolutionRows = 200;
@@ -144,8 +146,8 @@ struct RunResults {
   // rows; the counts of the curve include it.
   double yieldBeyondRows = 0.0;
   int stepsWalked = 0;  // depth steps evaluated, printed or not
-  char CalcMode = 'D';
-  char SpectrumFlag = 'W';
+  CalculationMode CalcMode = CalculationMode::kDepthWalk;
+  SpectrumMode SpectrumFlag = SpectrumMode::kResolution;
 };
 
 }  // namespace dodavev

@@ -169,8 +169,8 @@ ExcitationOutcome ScanBeamEnergies(const RunInputs& inputs, const RunRequest& re
         const double e0 = plan.energies[static_cast<std::size_t>(index)];
         ResonanceHooks hooks(inputs, p.er, p.fwhm);
         RunRequest r = request;
-        r.CalcMode = 'R';
-        r.SpectrumFlag = 'R';
+        r.CalcMode = CalculationMode::kExcitationCurve;
+        r.SpectrumFlag = SpectrumMode::kResonance;
         r.e0 = e0;
         r.hooks = &hooks;
         auto run = std::make_unique<RunState>();

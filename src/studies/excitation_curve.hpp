@@ -1,7 +1,7 @@
 // Excitation curve of a narrow nuclear resonance: the beam energy is stepped from
 // `rezmin` to `rezmax` above the resonance energy Er; at every beam energy one run of the
-// depth and energy resolution calculation in its resonance mode ('R') tells at which depth
-// the beam has slowed down to Er, how wide the probed region is there (in energy and in
+// depth and energy resolution calculation in its resonance mode (kExcitationCurve) tells at which
+// depth the beam has slowed down to Er, how wide the probed region is there (in energy and in
 // depth) and how many counts the resonance yields.
 #pragma once
 

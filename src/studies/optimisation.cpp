@@ -247,8 +247,8 @@ OptimisationOutcome ScanGeometries(const RunInputs& inputs, const RunRequest& re
       count, settings, "optimization", "geometries", messages, [&](int index, MessageSink& sink) {
         const ScanGeometry& g = plan.geometries[static_cast<std::size_t>(index)];
         RunRequest r = request;
-        r.CalcMode = 'D';
-        r.SpectrumFlag = 'W';
+        r.CalcMode = CalculationMode::kDepthWalk;
+        r.SpectrumFlag = SpectrumMode::kResolution;
         r.alphaDeg = g.alpha;
         r.thetaDeg = g.theta;
         r.hooks = nullptr;

@@ -91,7 +91,7 @@ IsotopeRun RunIsotope(const RunInputs& inputs, const RunRequest& base,
                       const FullSpectrumRun& planned, bool reports, MessageSink& messages) {
   RunRequest request = base;
   request.reports = reports;
-  request.SpectrumFlag = 'T';
+  request.SpectrumFlag = SpectrumMode::kFullSpectrum;
   request.fullSpectrumTarget = planned.isotope.symbol;
   request.fullSpectrumMass = planned.mass;
   request.kind = planned.kind;

@@ -74,8 +74,8 @@ class SpectrumRunHooks final : public RunHooks {
   Spectrum front_{};
 };
 
-// One run of the depth walk in spectrum mode for `request` (`SpectrumFlag` 'N', or 'T' with
-// the isotope and kind of a full-spectrum run); the spectrum is in `results`.
+// One run of the depth walk in spectrum mode for `request` (`SpectrumFlag` kSpectrum, or
+// kFullSpectrum with the isotope and kind of a full-spectrum run); the spectrum is in `results`.
 RunOutcome RunSpectrumWalk(const RunInputs& inputs, RunRequest request, RunState& run,
                            RunResults& results, MessageSink& messages);
 

@@ -109,7 +109,7 @@ TEST_F(BatchRun, EmptyAbsorberLineEmptiesTheAbsorber) {
 }
 
 TEST_F(BatchRun, SpectrumFlagNChoosesTheSpectrumWriter) {
-  session().SpectrumFlag = 'N';  // as a spectrum simulation leaves it
+  session().SpectrumFlag = SpectrumMode::kSpectrum;  // as a spectrum simulation leaves it
   RunBatchRecords(session(), Record("foil.lay", "energy loss", "run1.res"));
   // 600 channels, one line each: channel "%4.0f", five blanks, counts "%12.1f".
   const std::string spectrum = ReadFile(dir_ / "run1.dat");
@@ -119,9 +119,10 @@ TEST_F(BatchRun, SpectrumFlagNChoosesTheSpectrumWriter) {
 }
 
 TEST_F(BatchRun, EnergyLossLeavesTheWriterChoiceOfTheRecordBefore) {
-  session().SpectrumFlag = 'N';  // as a spectrum simulation in an earlier record leaves it
+  session().SpectrumFlag =
+      SpectrumMode::kSpectrum;  // as a spectrum simulation in an earlier record leaves it
   RunBatchRecords(session(), Record("foil.lay", "energy loss", "loss"));
-  EXPECT_EQ(session().SpectrumFlag, 'N');
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kSpectrum);
   const std::string spectrum = ReadFile(dir_ / "loss.dat");
   EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 600);
 }

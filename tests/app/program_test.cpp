@@ -101,7 +101,7 @@ TEST(StartUp, MissingDataAreReportedAndStartUpGoesOn) {
   ASSERT_FALSE(sink.messages.empty());
   EXPECT_EQ(sink.messages.front().rfind("problem with stopping data !", 0), 0U);
   EXPECT_EQ(session->activePage, "Beam");
-  EXPECT_EQ(session->CalcMode, 'Y');
+  EXPECT_EQ(session->CalcMode, CalculationMode::kNone);
   EXPECT_EQ(session->levDir, dir / "LEV");
 }
 

@@ -16,7 +16,7 @@ TEST(SessionMessages, CopiesShareTheSinkAndAssignmentKeepsIt) {
   Session a(window);
   Session b(other);
   b.OutputLog = "report of b";
-  b.CalcMode = 'D';
+  b.CalcMode = CalculationMode::kDepthWalk;
 
   // A calculation's copy reports where the original does.
   Session copy(b);
@@ -26,7 +26,7 @@ TEST(SessionMessages, CopiesShareTheSinkAndAssignmentKeepsIt) {
   // Taking over another session's state moves its results, not its messages.
   a = std::move(b);
   EXPECT_EQ(a.OutputLog, "report of b");
-  EXPECT_EQ(a.CalcMode, 'D');
+  EXPECT_EQ(a.CalcMode, CalculationMode::kDepthWalk);
   a.messages.Show("after the take-over");
   EXPECT_EQ(window.messages, std::vector<std::string>{"after the take-over"});
   EXPECT_EQ(other.messages.size(), 1U);

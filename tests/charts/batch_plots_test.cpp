@@ -27,7 +27,7 @@ int RunCommandLine(std::vector<std::string> args, PlotRunner plots) {
 // BatchFile of the command line.
 int ExpectingPlots(Session& session, const std::filesystem::path& batchFile,
                    const std::filesystem::path& plotDir) {
-  const bool started = session.CalcMode == 'Y';
+  const bool started = session.CalcMode == CalculationMode::kNone;
   return started && plotDir == "charts-dir" && batchFile.filename() == "missing-file.bat" ? 0 : 7;
 }
 

@@ -24,8 +24,8 @@ class ChartSets : public ::testing::Test {
 
   // A depth walk of `rows` rows: depth 50 nm apart, value v of row r = v + r.
   void DepthWalk(int rows) {
-    s().CalcMode = 'D';
-    s().SpectrumFlag = 'W';
+    s().CalcMode = CalculationMode::kDepthWalk;
+    s().SpectrumFlag = SpectrumMode::kResolution;
     s().results.RowCount = rows;
     for (int r = 0; r < rows; ++r) {
       s().results.table.at(r, 1) = 50.0 * r;
@@ -40,33 +40,32 @@ class ChartSets : public ::testing::Test {
 
 TEST_F(ChartSets, ChosenByCalcModeAndSpectrumFlag) {
   using K = ChartSetKind;
-  s().CalcMode = 'Y';
+  s().CalcMode = CalculationMode::kNone;
   EXPECT_TRUE(ChartSetsFor(s()).empty());
-  s().CalcMode = 'D';
-  for (char flag : {'W', 'S', 'R', '\0'}) {
+  s().CalcMode = CalculationMode::kDepthWalk;
+  for (SpectrumMode flag : {SpectrumMode::kResolution, SpectrumMode::kShown,
+                            SpectrumMode::kResonance, SpectrumMode::kNone}) {
     s().SpectrumFlag = flag;
     EXPECT_EQ(ChartSetsFor(s()), (std::vector<K>{K::DepthResolution, K::EnergyResolution}));
   }
-  for (char flag : {'N', 'T'}) {
+  for (SpectrumMode flag : {SpectrumMode::kSpectrum, SpectrumMode::kFullSpectrum}) {
     s().SpectrumFlag = flag;
     EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::SpectrumChart});
   }
-  s().CalcMode = 'O';
+  s().CalcMode = CalculationMode::kOptimisation;
   s().params.theta_min = s().params.theta_max = 165.0;
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::AlphaScan});
   s().params.theta_max = 165.0 + 1e-10;  // equal within 2e-10
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::AlphaScan});
   s().params.theta_max = 170.0;
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::Optimum});
-  s().CalcMode = 'E';
+  s().CalcMode = CalculationMode::kEnergyLoss;
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::EnergyLoss});
-  s().CalcMode = 'T';
+  s().CalcMode = CalculationMode::kTschalar;
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::Tschalar});
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   EXPECT_EQ(ChartSetsFor(s()), (std::vector<K>{K::ExcitationCurve, K::ResonanceDepthResolution,
                                                K::ResonanceEnergyResolution}));
-  s().CalcMode = 'x';
-  EXPECT_TRUE(ChartSetsFor(s()).empty());
 }
 
 TEST_F(ChartSets, DepthResolutionLeavesTheLastRowOut) {
@@ -150,8 +149,8 @@ TEST_F(ChartSets, PointsThatAreNotNumbersAreLeftOut) {
 }
 
 TEST_F(ChartSets, SpectrumWithItsEnergyAxis) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'N';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kSpectrum;
   s().params.detkevch = 7.03;
   s().params.dete0 = 185.88;
   s().MeasuredSpectrum[10] = 100.0;
@@ -191,8 +190,8 @@ TEST_F(ChartSets, SpectrumWithItsEnergyAxis) {
 }
 
 TEST_F(ChartSets, SpectrumMeasuredLargerThanSimulated) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'N';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kSpectrum;
   s().params.detkevch = 2.0;
   s().MeasuredSpectrum[300] = 1000.0;
   s().results.SimulatedSpectrum[300] = 10.0;  // x 2 = 20
@@ -206,7 +205,7 @@ TEST_F(ChartSets, SpectrumMeasuredLargerThanSimulated) {
 }
 
 TEST_F(ChartSets, AlphaScanOneSeriesPerDepth) {
-  s().CalcMode = 'O';
+  s().CalcMode = CalculationMode::kOptimisation;
   s().params.dex = {0.0, 100.0, 1234.567, 123456.0};
   s().studies.angleScanRows = 3;
   for (int r = 1; r <= 3; ++r) {
@@ -232,7 +231,7 @@ TEST_F(ChartSets, AlphaScanOneSeriesPerDepth) {
 }
 
 TEST_F(ChartSets, OptimumBestResolutionAgainstDepth) {
-  s().CalcMode = 'O';
+  s().CalcMode = CalculationMode::kOptimisation;
   s().studies.bestByDepthRows = 2;
   s().studies.bestByDepth.at(1, 1) = 0.0;
   s().studies.bestByDepth.at(1, 2) = 5.0;
@@ -247,7 +246,7 @@ TEST_F(ChartSets, OptimumBestResolutionAgainstDepth) {
 }
 
 TEST_F(ChartSets, EnergyLossStragglingOnTheRightAxis) {
-  s().CalcMode = 'E';
+  s().CalcMode = CalculationMode::kEnergyLoss;
   s().energyLossTable.rows = {
       {0.0, 3000.0, 100.0, 10.0}, {0.5, 2950.0, 102.0, 20.0}, {1.0, 2899.0, 104.0, 30.0}};
   s().results.RowCount = 2;  // the report counts one row less than it holds
@@ -270,7 +269,7 @@ TEST_F(ChartSets, EnergyLossStragglingOnTheRightAxis) {
 }
 
 TEST_F(ChartSets, TschalarRowsFromOne) {
-  s().CalcMode = 'T';
+  s().CalcMode = CalculationMode::kTschalar;
   s().results.RowCount = 2;
   s().results.table.at(1, 3) = 0.1;
   s().results.table.at(1, 4) = 5.0;
@@ -290,7 +289,7 @@ TEST_F(ChartSets, TschalarRowsFromOne) {
 }
 
 TEST_F(ChartSets, ResonanceSets) {
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   s().studies.resonanceRows = 3;
   for (int r = 1; r <= 3; ++r)
     for (int col = 1; col <= 11; ++col)
@@ -324,7 +323,7 @@ TEST_F(ChartSets, ResonanceSets) {
 }
 
 TEST_F(ChartSets, BeamEnergiesBelowTheResonanceHaveNoDepthToDraw) {
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   s().studies.resonanceRows = 3;
   // Row 1: 4250 keV, below a 4260 keV resonance: only the energy and the counts.
   s().studies.resonance.at(1, 2) = 4250.0;
@@ -363,8 +362,8 @@ TEST_F(ChartSets, ShortNamesAreDistinctFileNameParts) {
 
 TEST_F(ChartSets, SpectrumFitAddsItsResidualsInUnitsOfTheFittedSpread) {
   using K = ChartSetKind;
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'N';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kSpectrum;
   EXPECT_EQ(ChartSetsFor(s()), std::vector<K>{K::SpectrumChart});
   s().studies.fitFirstChannel = 10;
   s().studies.fitLastChannel = 12;

@@ -48,8 +48,8 @@ class DrawingWindowState : public ::testing::Test {
 };
 
 TEST_F(DrawingWindowState, NextAlternatesBetweenDepthAndEnergyResolution) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'S';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kShown;
   state_.Activate(s());
   EXPECT_EQ(state_.SetCount(), 2);
   EXPECT_TRUE(state_.NextVisible());
@@ -65,7 +65,7 @@ TEST_F(DrawingWindowState, NextAlternatesBetweenDepthAndEnergyResolution) {
 }
 
 TEST_F(DrawingWindowState, NextCyclesTheThreeResonanceSets) {
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   state_.Activate(s());
   EXPECT_EQ(state_.SetCount(), 3);
   const char* firstTitles[] = {"Excitation curve", "Depth res.", "total+FWHM", "Excitation curve"};
@@ -77,10 +77,10 @@ TEST_F(DrawingWindowState, NextCyclesTheThreeResonanceSets) {
 }
 
 TEST_F(DrawingWindowState, ActivationStartsAtTheFirstSetOfTheLastCalculation) {
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   state_.Activate(s());
   state_.Next(s());
-  s().CalcMode = 'E';
+  s().CalcMode = CalculationMode::kEnergyLoss;
   state_.Activate(s());
   EXPECT_EQ(state_.Index(), 1);
   EXPECT_FALSE(state_.NextVisible());
@@ -91,7 +91,7 @@ TEST_F(DrawingWindowState, ActivationStartsAtTheFirstSetOfTheLastCalculation) {
 }
 
 TEST_F(DrawingWindowState, NothingCalculatedDrawsNoSet) {
-  s().CalcMode = 'Y';
+  s().CalcMode = CalculationMode::kNone;
   s().parameterFileName = "a.par";
   state_.Activate(s());
   EXPECT_EQ(state_.SetCount(), 0);
@@ -103,8 +103,8 @@ TEST_F(DrawingWindowState, NothingCalculatedDrawsNoSet) {
 }
 
 TEST_F(DrawingWindowState, NextAfterProfileLeavesNoIsotopeOnTheSet) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'W';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kResolution;
   state_.Activate(s());
   state_.ShowProfile(s());
   EXPECT_TRUE(state_.ProfileShown());
@@ -118,22 +118,22 @@ TEST_F(DrawingWindowState, NextAfterProfileLeavesNoIsotopeOnTheSet) {
 }
 
 TEST_F(DrawingWindowState, CloseEndsTheResultsViewOfADepthRunOnly) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'S';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kShown;
   DrawingState::Close(s());
-  EXPECT_EQ(s().SpectrumFlag, 'N');
-  s().SpectrumFlag = 'W';
+  EXPECT_EQ(s().SpectrumFlag, SpectrumMode::kSpectrum);
+  s().SpectrumFlag = SpectrumMode::kResolution;
   DrawingState::Close(s());
-  EXPECT_EQ(s().SpectrumFlag, 'W');
-  s().CalcMode = 'R';
-  s().SpectrumFlag = 'S';
+  EXPECT_EQ(s().SpectrumFlag, SpectrumMode::kResolution);
+  s().CalcMode = CalculationMode::kExcitationCurve;
+  s().SpectrumFlag = SpectrumMode::kShown;
   DrawingState::Close(s());
-  EXPECT_EQ(s().SpectrumFlag, 'S');
+  EXPECT_EQ(s().SpectrumFlag, SpectrumMode::kShown);
 }
 
 TEST_F(DrawingWindowState, AxisPanelOpensWithTheAxisValues) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'W';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kResolution;
   state_.Activate(s());
   const AxisPanelFields f = OpenAxisPanel(state_.chart(), AxisId::Bottom);
   EXPECT_EQ(f.label, "Bottom axis");
@@ -149,8 +149,8 @@ TEST_F(DrawingWindowState, AxisPanelOpensWithTheAxisValues) {
 }
 
 TEST_F(DrawingWindowState, BottomRangeOfTheSpectrumMovesTheEnergyAxis) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'N';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kSpectrum;
   s().params.dete0 = 185.88;
   s().params.detkevch = 7.03;
   state_.Activate(s());
@@ -173,8 +173,8 @@ TEST_F(DrawingWindowState, BottomRangeOfTheSpectrumMovesTheEnergyAxis) {
 }
 
 TEST_F(DrawingWindowState, BottomRangeWithoutEnergyAxisLeavesTheTopAlone) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'W';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kResolution;
   state_.Activate(s());
   AxisPanelFields f = OpenAxisPanel(state_.chart(), AxisId::Bottom);
   f.Edit_amax = "80";
@@ -184,8 +184,8 @@ TEST_F(DrawingWindowState, BottomRangeWithoutEnergyAxisLeavesTheTopAlone) {
 }
 
 TEST_F(DrawingWindowState, AxisPanelNumbersThatAreNotNumbers) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'W';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kResolution;
   state_.Activate(s());
   AxisPanelFields f = OpenAxisPanel(state_.chart(), AxisId::Left);
   const double before = state_.chart().axis(AxisId::Left).maximum;
@@ -201,8 +201,8 @@ TEST_F(DrawingWindowState, AxisPanelNumbersThatAreNotNumbers) {
 }
 
 TEST_F(DrawingWindowState, AxisPanelRangeTurnedRoundIsRefused) {
-  s().CalcMode = 'D';
-  s().SpectrumFlag = 'W';
+  s().CalcMode = CalculationMode::kDepthWalk;
+  s().SpectrumFlag = SpectrumMode::kResolution;
   state_.Activate(s());
   AxisPanelFields f = OpenAxisPanel(state_.chart(), AxisId::Left);
   f.Edit_amin = "10";
@@ -227,7 +227,7 @@ TEST_F(DrawingWindowState, AxisPanelRangeTurnedRoundIsRefused) {
 }
 
 TEST_F(DrawingWindowState, RightAxisKeepsScalingItselfUntilMadeVisible) {
-  s().CalcMode = 'E';
+  s().CalcMode = CalculationMode::kEnergyLoss;
   s().energyLossTable.rows = {{0.0, 3000.0, 100.0, 10.0}, {0.5, 2950.0, 102.0, 20.0}};
   s().results.RowCount = 2;
   state_.Activate(s());

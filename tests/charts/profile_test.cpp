@@ -156,7 +156,7 @@ class ProfileChart : public ::testing::Test {
 };
 
 TEST_F(ProfileChart, TitlesAxesAndRanges) {
-  s().CalcMode = 'D';
+  s().CalcMode = CalculationMode::kDepthWalk;
   s().results.RowCount = 3;
   s().results.table.at(2, 1) = 300.0;  // deepest row at 300 nm = 0.3 micron
   EXPECT_NEAR(ProfileMaxDepth(s()), 1.498e18, 1e6);
@@ -176,7 +176,7 @@ TEST_F(ProfileChart, TitlesAxesAndRanges) {
 }
 
 TEST_F(ProfileChart, WithoutADepthWalkTheMaximumDepthInputBounds) {
-  s().CalcMode = 'E';  // the rows belong to the absorber report
+  s().CalcMode = CalculationMode::kEnergyLoss;  // the rows belong to the absorber report
   s().results.RowCount = 50;
   s().params.depthmax = 0.05;  // micron -> 0.05 x 5e22 x 1e-4 = 2.5e17 at/cm2
   EXPECT_NEAR(ProfileMaxDepth(s()), 2.5e17, 1e5);

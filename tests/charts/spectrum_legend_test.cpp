@@ -13,8 +13,8 @@ namespace {
 class SpectrumLegend : public ::testing::Test {
  protected:
   SpectrumLegend() : session_(std::make_unique<Session>(sink_)) {
-    session_->CalcMode = 'D';
-    session_->SpectrumFlag = 'N';
+    session_->CalcMode = CalculationMode::kDepthWalk;
+    session_->SpectrumFlag = SpectrumMode::kSpectrum;
     session_->results.SimulatedSpectrum[20] = 50.0;
   }
   const ChartSeries& Measured() {

@@ -379,8 +379,8 @@ TEST_F(DepthResolution, RunsOnTwoThreadsEqualRunsOneAfterTheOther) {
 TEST_F(DepthResolution, MenuEntryLeavesItsReportsForSavingAsTwoFiles) {
   Button5Click(session());
   depthandenergyresolution1Click(session());
-  EXPECT_EQ(session().CalcMode, 'D');
-  EXPECT_EQ(session().SpectrumFlag, 'W');
+  EXPECT_EQ(session().CalcMode, CalculationMode::kDepthWalk);
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kResolution);
   EXPECT_EQ(session().OutputLog, session().results.mainReport);
   ASSERT_FALSE(session().results.detailReport.empty());
   testing::TempDir dir;

@@ -333,7 +333,7 @@ TEST_F(CalculationSetUp, ExcitedLevelBeyondTheFileIsReported) {
 TEST_F(CalculationSetUp, ExcitationCurveUsesTheResonanceEnergyWithoutTouchingTheInputs) {
   Button5Click(session());
   RunRequest request;
-  request.CalcMode = 'R';
+  request.CalcMode = CalculationMode::kExcitationCurve;
   RunState run;
   CollectingSink sink;
   SetUpCalculation(session(), request, run, sink);
@@ -360,14 +360,14 @@ TEST_F(CalculationSetUp, ForwardScatteringBeyondTheLargestAngleSwitchesToY) {
   RunState run;
   CollectingSink sink;
   SetUpCalculation(session(), request, run, sink);
-  EXPECT_EQ(request.CalcMode, 'Y');
+  EXPECT_EQ(request.CalcMode, CalculationMode::kNone);
   EXPECT_DOUBLE_EQ(run.kinematicFactor, 0.0);
 }
 
 TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
   Button5Click(session());
   RunRequest request;
-  request.SpectrumFlag = 'T';
+  request.SpectrumFlag = SpectrumMode::kFullSpectrum;
   request.fullSpectrumTarget = "si";
   request.fullSpectrumMass = 29.0;
   request.kind = ReactionKind::kErd;
@@ -378,7 +378,7 @@ TEST_F(CalculationSetUp, FullSpectrumTargetChangesTheEmittedParticleByKind) {
   EXPECT_EQ(run.targetSymbol, "SI");
   EXPECT_EQ(run.z2, 14);
   EXPECT_DOUBLE_EQ(run.m2, 29.0);
-  EXPECT_EQ(run.SpectrumFlag, 'N');
+  EXPECT_EQ(run.SpectrumFlag, SpectrumMode::kSpectrum);
 
   request.kind = ReactionKind::kForwardScattering;
   ASSERT_TRUE(PrepareRun(RunInputsOf(session()), request, run));

@@ -181,7 +181,7 @@ TEST_F(ChartRender, ChartSetsOfARunNamedAfterTheBase) {
   EXPECT_NE(profile.find(">28 SI<"), std::string::npos);
   EXPECT_NE(profile.find(">12 C<"), std::string::npos);
   // Nothing calculated: no chart, not even the profile.
-  s().CalcMode = 'Y';
+  s().CalcMode = CalculationMode::kNone;
   EXPECT_EQ(WriteChartSets(s(), dir_ / "none", "x", "", sink_), 0);
 }
 

@@ -85,7 +85,7 @@ TEST_F(DrawingWindow, CaptionAndControls) {
 
 TEST_F(DrawingWindow, NextAlternatesTheResolutionSets) {
   RunDefaultResolution();
-  s().SpectrumFlag = 'S';  // "View results"
+  s().SpectrumFlag = SpectrumMode::kShown;  // "View results"
   window_->Activate();
   EXPECT_TRUE(window_->isVisible());
   EXPECT_TRUE(window_->Button_next->isVisible());
@@ -104,7 +104,7 @@ TEST_F(DrawingWindow, NextAlternatesTheResolutionSets) {
 }
 
 TEST_F(DrawingWindow, NextCyclesTheExcitationCurveSets) {
-  s().CalcMode = 'R';
+  s().CalcMode = CalculationMode::kExcitationCurve;
   s().studies.resonanceRows = 4;
   for (int r = 1; r <= 4; ++r)
     for (int c = 1; c <= 11; ++c)
@@ -119,24 +119,24 @@ TEST_F(DrawingWindow, NextCyclesTheExcitationCurveSets) {
 }
 
 TEST_F(DrawingWindow, OneSetHidesNext) {
-  s().CalcMode = 'E';
+  s().CalcMode = CalculationMode::kEnergyLoss;
   window_->Activate();
   EXPECT_FALSE(window_->Button_next->isVisible());
 }
 
 TEST_F(DrawingWindow, CloseHidesAndEndsTheResultsView) {
   RunDefaultResolution();
-  s().SpectrumFlag = 'S';
+  s().SpectrumFlag = SpectrumMode::kShown;
   window_->Activate();
   window_->Button_close->click();
   EXPECT_FALSE(window_->isVisible());
-  EXPECT_EQ(s().SpectrumFlag, 'N');
+  EXPECT_EQ(s().SpectrumFlag, SpectrumMode::kSpectrum);
   // Closed by the window frame: the same.
-  s().SpectrumFlag = 'S';
+  s().SpectrumFlag = SpectrumMode::kShown;
   window_->Activate();
   window_->close();
   EXPECT_FALSE(window_->isVisible());
-  EXPECT_EQ(s().SpectrumFlag, 'N');
+  EXPECT_EQ(s().SpectrumFlag, SpectrumMode::kSpectrum);
 }
 
 TEST_F(DrawingWindow, AxisPanelSetsTheBottomRange) {

@@ -169,7 +169,8 @@ TEST_F(WindowCalculations, SubSpectrumShowsItsButtonsAndSavesTheDepthFileByFilte
   window_->calculations1Click();
   window_->RunCalculation("spectrum simulation");
   ASSERT_TRUE(WaitForFinish());
-  ASSERT_EQ(session_->SpectrumFlag, 'N') << (messages_.empty() ? "" : messages_.front());
+  ASSERT_EQ(session_->SpectrumFlag, SpectrumMode::kSpectrum)
+      << (messages_.empty() ? "" : messages_.front());
   EXPECT_TRUE(Shown("Button12"));
   EXPECT_TRUE(Shown("Button13"));
   EXPECT_EQ(FromQt(Find<QPushButton>("Button12")->text()), "View subspectrum");
@@ -196,7 +197,7 @@ TEST_F(WindowCalculations, ViewResultsMarksTheResultsAndOpensTheDrawingWindow) {
   window_->RunCalculation("depth and energy resolution");
   ASSERT_TRUE(WaitForFinish());
   Click("Button14");
-  EXPECT_EQ(session_->SpectrumFlag, 'S');
+  EXPECT_EQ(session_->SpectrumFlag, SpectrumMode::kShown);
   ASSERT_NE(window_->drawingWindow(), nullptr);
   EXPECT_FALSE(window_->drawingWindow()->isHidden());
 }

@@ -17,15 +17,21 @@ using testing::WriteFile;
 TEST(ResultFiles, ResolutionRunWritesTwoFilesOtherRunsOne) {
   TempDir dir;
   CollectingSink sink;
-  EXPECT_EQ(WriteResults(dir / "out.txt", "main\r\n", "detail\r\n", 'D', 'W', sink), 0);
+  EXPECT_EQ(WriteResults(dir / "out.txt", "main\r\n", "detail\r\n", CalculationMode::kDepthWalk,
+                         SpectrumMode::kResolution, sink),
+            0);
   EXPECT_EQ(ReadFile(dir / "out_1.dat"), "main\r\n");
   EXPECT_EQ(ReadFile(dir / "out_2.dat"), "detail\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.dat"));
 
   // The optimisation (mode 'O') and "View results" (flag 'S') keep only the report text.
-  EXPECT_EQ(WriteResults(dir / "opt.txt", "scan", "detail", 'O', 'W', sink), 0);
+  EXPECT_EQ(WriteResults(dir / "opt.txt", "scan", "detail", CalculationMode::kOptimisation,
+                         SpectrumMode::kResolution, sink),
+            0);
   EXPECT_EQ(ReadFile(dir / "opt.dat"), "scan");
-  EXPECT_EQ(WriteResults(dir / "view.res", "view", "detail", 'D', 'S', sink), 0);
+  EXPECT_EQ(WriteResults(dir / "view.res", "view", "detail", CalculationMode::kDepthWalk,
+                         SpectrumMode::kShown, sink),
+            0);
   EXPECT_EQ(ReadFile(dir / "view.dat"), "view");
   EXPECT_TRUE(sink.messages.empty());
 }
@@ -35,13 +41,17 @@ TEST(ResultFiles, FailedWriteReportsTheCodeAndStillTriesTheSecondFile) {
   CollectingSink sink;
   // out_1.dat is a directory: the first write fails, the second goes through.
   std::filesystem::create_directory(dir / "out_1.dat");
-  EXPECT_NE(WriteResults(dir / "out", "main", "detail", 'D', 'W', sink), 0);
+  EXPECT_NE(WriteResults(dir / "out", "main", "detail", CalculationMode::kDepthWalk,
+                         SpectrumMode::kResolution, sink),
+            0);
   ASSERT_EQ(sink.messages.size(), 1U);
   EXPECT_EQ(sink.messages[0].front(), '#');
   EXPECT_EQ(ReadFile(dir / "out_2.dat"), "detail");
   // A missing directory: ENOENT is 2.
   sink.messages.clear();
-  EXPECT_EQ(WriteResults(dir / "nodir" / "x", "a", "b", 'O', 'W', sink), 2);
+  EXPECT_EQ(WriteResults(dir / "nodir" / "x", "a", "b", CalculationMode::kOptimisation,
+                         SpectrumMode::kResolution, sink),
+            2);
   EXPECT_EQ(sink.messages, std::vector<std::string>{"#2 " + (dir / "nodir" / "x.dat").string()});
 }
 

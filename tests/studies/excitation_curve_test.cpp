@@ -257,8 +257,8 @@ TEST_F(ExcitationCurve, DefaultsSeventeenRowsResonanceFromTheSurfaceOn) {
   params().Edit1_depthmax = "1";  // a short walk is enough for the rows' columns
   Ok();
   Run(0);
-  EXPECT_EQ(session().CalcMode, 'R');
-  EXPECT_EQ(session().SpectrumFlag, 'R');
+  EXPECT_EQ(session().CalcMode, CalculationMode::kExcitationCurve);
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kResonance);
   ASSERT_EQ(Rows(), 17);
   EXPECT_EQ(session().results.RowCount, 17);
   for (int r = 1; r <= 7; ++r) {  // 4190 .. 4250 keV: below the resonance
@@ -560,7 +560,7 @@ TEST_F(ExcitationCurve, TooManyEnergiesAreRefusedBeforeAnyRun) {
   EXPECT_NE(messages()[0].find("at most 100"), std::string::npos);
   EXPECT_TRUE(session().OutputLog.empty());
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(session().CalcMode, 'R');
+  EXPECT_EQ(session().CalcMode, CalculationMode::kExcitationCurve);
 }
 
 TEST_F(ExcitationCurve, EmptyRangeReportsTheHeadersOnly) {

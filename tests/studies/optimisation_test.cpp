@@ -261,7 +261,7 @@ class Optimisation : public testing::StartedSession {
 
 TEST_F(Optimisation, AlphaScanMatchesSeparateRunsAtTheSameGeometry) {
   Scan("165", "165", "65", "20", 0);  // RBS at 165 deg: alphas 65, 85, 105, 125, 145
-  EXPECT_EQ(session().CalcMode, 'O');
+  EXPECT_EQ(session().CalcMode, CalculationMode::kOptimisation);
   const StudyResults& st = session().studies;
   ASSERT_EQ(st.angleScanRows, 5);
   EXPECT_EQ(session().results.RowCount, 5);
@@ -378,7 +378,7 @@ TEST_F(Optimisation, RefusedInputsRunNothingAndLeaveNoOldReport) {
   EXPECT_TRUE(session().OutputLog.empty());
   EXPECT_EQ(session().studies.angleScanRows, 0);
   EXPECT_EQ(session().results.RowCount, 0);
-  EXPECT_EQ(session().CalcMode, 'O');
+  EXPECT_EQ(session().CalcMode, CalculationMode::kOptimisation);
 }
 
 }  // namespace

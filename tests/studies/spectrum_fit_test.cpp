@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/calculations.hpp"
 #include "app/calculation_setup.hpp"
+#include "app/calculations.hpp"
 #include "app/ok_action.hpp"
 #include "app/run_inputs_of.hpp"
 #include "app/session_fixture.hpp"
@@ -96,8 +96,8 @@ class SpectrumFit : public testing::StartedSession {
     request.choices = ParseFitParameters(choices).choices;
     request.channels = channels;
     RunRequest base;
-    base.CalcMode = 'D';
-    base.SpectrumFlag = 'T';
+    base.CalcMode = CalculationMode::kDepthWalk;
+    base.SpectrumFlag = SpectrumMode::kFullSpectrum;
     auto prepared = std::make_unique<RunState>();
     SetUpCalculation(session(), base, *prepared, session().messages);
     return FitOfSession(base, request, ScanSettings{jobs, nullptr});
@@ -106,8 +106,8 @@ class SpectrumFit : public testing::StartedSession {
   SpectrumFitResult FitOfSession(const RunRequest& base, const FitRequest& request,
                                  const ScanSettings& settings) {
     const RunInputs inputs = RunInputsOf(session());
-    const FitInputs fit{inputs, session().MeasuredSpectrum,
-                        !params().MeasuredSpectrumFile.empty(), params().CheckBox1_given_target};
+    const FitInputs fit{inputs, session().MeasuredSpectrum, !params().MeasuredSpectrumFile.empty(),
+                        params().CheckBox1_given_target};
     return FitSpectrum(fit, base, request, settings, session().messages);
   }
 };
@@ -281,7 +281,7 @@ TEST_F(SpectrumFit, MenuHandlerWritesTheFittedValuesIntoTheInputsAndTheLayerText
   params().Edit1_fit_channels = "450 1000";
   Button5Click(session());
   spectrumfitClick(session());
-  ASSERT_EQ(session().SpectrumFlag, 'N');
+  ASSERT_EQ(session().SpectrumFlag, SpectrumMode::kSpectrum);
   EXPECT_EQ(session().OutputLog.rfind("thickness 1 = ", 0), 0U) << session().OutputLog;
   EXPECT_NE(session().OutputLog.find("converged = yes"), std::string::npos);
   // The texts read back to the fitted numbers (to the 7 digits they are written with).
@@ -347,7 +347,7 @@ TEST_P(SpectrumFitBadInput, GivesItsMessageAndNoFit) {
   }
   params().Edit1_fit_parameters = c.parameters;
   params().Edit1_fit_channels = c.channels;
-  session().SpectrumFlag = 'N';  // as an earlier spectrum simulation leaves it
+  session().SpectrumFlag = SpectrumMode::kSpectrum;  // as an earlier spectrum simulation leaves it
   session().OutputLog = "earlier report";
   Button5Click(session());
   messages().clear();
@@ -355,7 +355,7 @@ TEST_P(SpectrumFitBadInput, GivesItsMessageAndNoFit) {
   ASSERT_FALSE(messages().empty());
   EXPECT_EQ(messages().back(), c.message);
   // Nothing passes for a fit: a BatchFile record writes nothing.
-  EXPECT_EQ(session().SpectrumFlag, '\0');
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kNone);
   EXPECT_TRUE(session().OutputLog.empty());
 }
 

@@ -238,8 +238,8 @@ TEST_F(SpectrumSimulation, NaturalSiliconFullSpectrumSumsItsIsotopesAtTheirOwnEd
   const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_EQ(plan.size(), 3U);
   RunRequest base;
-  base.CalcMode = 'D';
-  base.SpectrumFlag = 'T';
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   CollectingSink sink;
   const double kFactor[] = {0.564947, 0.576332, 0.587149};
   for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -311,7 +311,7 @@ TEST_F(SpectrumSimulation, ZeroDoseGivesAnEmptySpectrumWithoutNumbersGoingBad) {
   const Spectrum& s = SubSpectrum();
   EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
   EXPECT_TRUE(AllFinite(s));
-  EXPECT_EQ(session().SpectrumFlag, 'N');
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kSpectrum);
 }
 
 TEST_F(SpectrumSimulation, GivenTargetFullSpectrumEqualsTheSubSpectrum) {
@@ -381,8 +381,8 @@ TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
 
   // The sum does not depend on the order of the runs.
   RunRequest base;
-  base.CalcMode = 'D';
-  base.SpectrumFlag = 'T';
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   CollectingSink sink;
   const FullSpectrumResult forward =
       SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, sink);
@@ -405,8 +405,8 @@ TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
   const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_GT(plan.size(), 8U);
   RunRequest base;
-  base.CalcMode = 'D';
-  base.SpectrumFlag = 'T';
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   CollectingSink serialSink;
   const FullSpectrumResult serial =
       SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, serialSink);
@@ -450,7 +450,7 @@ TEST_F(SpectrumSimulation, OnlyElementsLighterThanTheIonGiveAnEmptySpectrumForRb
   const Spectrum& s = FullSpectrum();
   EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
   EXPECT_TRUE(messages().empty()) << messages().front();
-  EXPECT_EQ(session().SpectrumFlag, 'N');
+  EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kSpectrum);
   // Mixed with carbon, only carbon counts; the report is that of the carbon run, the last
   // one that walked (hydrogen, last in the list, is skipped).
   params().richedit1 = "S=\nn=5e22\nc,1\nh,1\n";

@@ -54,8 +54,8 @@ TEST_F(SpectrumWalkEnd, RunsWithoutReportsEndWhereTheirIsotopeEnds) {
   const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(RunInputsOf(session()), false);
   ASSERT_EQ(plan.size(), 4U);  // 197Au, 28Si, 29Si, 30Si
   RunRequest base;
-  base.CalcMode = 'D';
-  base.SpectrumFlag = 'T';
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   CollectingSink sink;
   const FullSpectrumResult forward =
       SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, sink);
