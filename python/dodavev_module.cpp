@@ -20,13 +20,6 @@
 #include "app/program.hpp"
 #include "script_session.hpp"
 
-#ifndef DODAVEV_INSTALL_DATADIR
-#define DODAVEV_INSTALL_DATADIR "/usr/local/share/dodavev"
-#endif
-#ifndef DODAVEV_VERSION
-#define DODAVEV_VERSION "unknown"
-#endif
-
 namespace py = pybind11;
 using namespace dodavev;
 
@@ -90,7 +83,7 @@ std::filesystem::path ModuleDirectory() {
 
 // The start-up data: "LEV" beside the module (a build tree), else the installed one.
 std::filesystem::path DefaultLevDirectory() {
-  return ChooseLevDirectory(ModuleDirectory(), DODAVEV_INSTALL_DATADIR);
+  return LevDirectoryFor(ModuleDirectory());
 }
 
 const InputField& Field(const std::string& name) {
@@ -314,7 +307,7 @@ their fields ("e0", "th", "x"); the layer texts are "sample" and "absorber".
 
 PYBIND11_MODULE(_dodavev, m) {
   m.doc() = kModuleDoc;
-  m.attr("__version__") = DODAVEV_VERSION;
+  m.attr("__version__") = ProgramVersion();
 
   static py::exception<InputFailure> inputError(m, "InputError", PyExc_ValueError);
   InputErrorType() = inputError;

@@ -68,6 +68,14 @@ std::filesystem::path ChooseLevDirectory(const std::filesystem::path& programDir
   return beside;
 }
 
+std::filesystem::path LevDirectoryFor(const std::filesystem::path& programDir) {
+  return ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR);
+}
+
+const char* ProgramVersion() {
+  return DODAVEV_VERSION;
+}
+
 void FormCreate(Session& session, const std::filesystem::path& programDir,
                 const std::filesystem::path& levDir) {
   session.programDir = programDir;
@@ -116,7 +124,7 @@ int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
     return 0;
   }
   if (first == "--version") {
-    std::printf("dodavev %s\n", DODAVEV_VERSION);
+    std::printf("dodavev %s\n", ProgramVersion());
     return 0;
   }
   if (plotDir.empty() && first.size() > 1 && first.front() == '-') {
@@ -139,7 +147,7 @@ int RunProgram(int argc, char** argv, WindowRunner runner, PlotRunner plots) {
     sink.OpenLog(BatchLogPath(batchFile).string());
   StderrScanProgress progress;
   auto session = std::make_unique<Session>(sink);
-  FormCreate(*session, programDir, ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR));
+  FormCreate(*session, programDir, LevDirectoryFor(programDir));
   session->scan = ScanSettings{jobs, &progress};
   if (!plotDir.empty()) return plots(*session, batchFile, plotDir) == 0 ? 0 : 1;
   return RunBatchFile(*session, batchFile) == 0 ? 0 : 1;

@@ -35,6 +35,13 @@ std::filesystem::path FindProgramDirectory(std::string_view argv0);
 std::filesystem::path ChooseLevDirectory(const std::filesystem::path& programDir,
                                          const std::filesystem::path& installDataDir);
 
+// The start-up data of a program (or module) in `programDir`: ChooseLevDirectory with the
+// share directory the build installs into.
+std::filesystem::path LevDirectoryFor(const std::filesystem::path& programDir);
+
+// The program's version, as the build names it.
+const char* ProgramVersion();
+
 // Start-up of a session (the main window's creation): sets the directories and the
 // start-up values, loads the element and physics tables from the LEV directory (each
 // failure is shown and start-up goes on), and makes "Beam" the active page.

@@ -25,6 +25,7 @@
 #include "app/calculations.hpp"
 #include "app/parameter_actions.hpp"
 #include "app/parameter_layer_files.hpp"
+#include "app/program.hpp"
 #include "app/session.hpp"
 #include "gui/field_hints.hpp"
 #include "gui/file_chooser.hpp"
@@ -274,7 +275,7 @@ QWidget* TDVornex::BuildAboutPanel() {
   big.setBold(true);
   title->setFont(big);
   box->addWidget(title);
-  box->addWidget(new QLabel(QStringLiteral("Version ") + QStringLiteral(DODAVEV_VERSION)));
+  box->addWidget(new QLabel(QStringLiteral("Version ") + QString::fromUtf8(ProgramVersion())));
   auto* text = new QLabel(QStringLiteral(
       "Depth and energy resolution, geometry optimisation, resonance excitation curves and "
       "spectrum simulation for ion beam analysis (RBS, ERD, NRA, forward scattering) of "

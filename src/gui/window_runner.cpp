@@ -9,19 +9,12 @@
 #include "gui/main_window.hpp"
 #include "gui/window_message_sink.hpp"
 
-#ifndef DODAVEV_INSTALL_DATADIR
-#define DODAVEV_INSTALL_DATADIR "/usr/local/share/dodavev"
-#endif
-#ifndef DODAVEV_VERSION
-#define DODAVEV_VERSION "unknown"
-#endif
-
 namespace dodavev {
 
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("DOdavev"));
-  QApplication::setApplicationVersion(QStringLiteral(DODAVEV_VERSION));
+  QApplication::setApplicationVersion(QString::fromUtf8(ProgramVersion()));
   QApplication::setDesktopFileName(QStringLiteral("dodavev"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dodavev")));
 
@@ -31,7 +24,7 @@ int RunWindow(int argc, char** argv) {
       FindProgramDirectory(argc > 0 && argv[0] != nullptr ? argv[0] : "dodavev");
   // Start-up messages (missing data files) are shown before the window opens; the
   // program goes on with whatever was read.
-  FormCreate(*session, programDir, ChooseLevDirectory(programDir, DODAVEV_INSTALL_DATADIR));
+  FormCreate(*session, programDir, LevDirectoryFor(programDir));
 
   TDVornex window(*session, sink);
   window.show();
