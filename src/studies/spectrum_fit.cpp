@@ -369,9 +369,8 @@ class FitModel {
     for (std::size_t j = 0; j < variables_.size(); ++j)
       SetValue(s.params, s.sample, variables_[j], variables_[j].Value(x[j]));
     CollectingSink sink;
-    const FullSpectrumResult full =
-        SimulateFullSpectrum(s.inputs, base_, PlanFullSpectrum(s.inputs, given_),
-                             ScanSettings{jobs, nullptr}, sink);
+    const FullSpectrumResult full = SimulateFullSpectrum(
+        s.inputs, base_, PlanFullSpectrum(s.inputs, given_), ScanSettings{jobs, nullptr}, sink);
     ++simulations_;
     if (keepMessages) startMessages_ = sink.messages;
     Evaluation e;
@@ -399,9 +398,8 @@ class FitModel {
     explicit Slot(const RunInputs& shared)
         : params(shared.params),
           sample(shared.sample),
-          inputs{params,           shared.switches,       shared.elements, shared.tables,
-                 shared.srimTables, sample,                shared.absorber, shared.reaction,
-                 shared.crossSections, shared.levDir} {}
+          inputs{params, shared.switches, shared.elements, shared.tables,        shared.srimTables,
+                 sample, shared.absorber, shared.reaction, shared.crossSections, shared.levDir} {}
     Slot(const Slot&) = delete;
     Slot& operator=(const Slot&) = delete;
     ParameterValues params;
@@ -732,9 +730,17 @@ SpectrumFitResult FitSpectrum(const FitInputs& inputs, const RunRequest& base,
   std::vector<double> xbest = ToVector(position);
   if (xbest != best.x) xbest = best.x;
   std::unique_ptr<gsl_matrix, MatrixDeleter> covar(gsl_matrix_alloc(p, p));
-  const bool haveCovariance =
-      xbest == ToVector(position) && gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w.get()),
-                                                                0.0, covar.get()) == GSL_SUCCESS;
+  // The covariance is that of the best point: the minimiser's Jacobian when it stands
+  // there, else (a trial step found a chi2 lower by rounding than the position kept) the
+  // Jacobian simulated at the best point itself.
+  const gsl_matrix* jacobian = gsl_multifit_nlinear_jac(w.get());
+  std::unique_ptr<gsl_matrix, MatrixDeleter> bestJacobian;
+  if (xbest != ToVector(position)) {
+    bestJacobian.reset(gsl_matrix_alloc(n, p));
+    model.Jacobian(xbest, bestJacobian.get());
+    jacobian = bestJacobian.get();
+  }
+  const bool haveCovariance = gsl_multifit_nlinear_covar(jacobian, 0.0, covar.get()) == GSL_SUCCESS;
   auto variance = [&](std::size_t j) {
     const double v = haveCovariance ? gsl_matrix_get(covar.get(), j, j) : 0.0;
     return v > 0.0 && std::isfinite(v) ? v : std::numeric_limits<double>::infinity();
