@@ -1,5 +1,6 @@
-// The whole run on any inputs: a parameter file text, a sample layer text and an absorber
-// layer text (separated by NUL bytes) go through "OK" and then each of the eight
+// The whole run on any inputs: a parameter file text, a sample layer text, an absorber
+// layer text and a measured spectrum's text (separated by NUL bytes; the spectrum is what
+// the spectrum fit fits) go through "OK" and then each of the eight
 // calculations, with the depth steps, scan geometries and excitation energies held to a
 // few. Every calculation must end within a time bound, and no file it would save (report,
 // table, spectrum) may hold a NaN or an infinity - but for the depth resolution of layers
@@ -17,6 +18,7 @@
 #include "app/ok_action.hpp"
 #include "app/session.hpp"
 #include "fuzz_input.hpp"
+#include "io/measured_spectrum.hpp"
 #include "io/parameter_file.hpp"
 #include "io/result_files.hpp"
 
@@ -77,6 +79,12 @@ void CheckResults(const Session& s, std::string_view calculation, bool announced
   }
 }
 
+// Whether a text the calculation rewrote holds a NaN or an infinity it did not hold before
+// (the fuzzed inputs may hold such words themselves).
+bool WroteNonFinite(std::string_view before, std::string_view after) {
+  return before != after && fuzzing::HasNonFiniteWord(after) && !fuzzing::HasNonFiniteWord(before);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -84,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view parameters = fuzzing::NextPart(text);
   const std::string_view sample = fuzzing::NextPart(text);
   const std::string_view absorber = fuzzing::NextPart(text);
+  const std::string_view measured = fuzzing::NextPart(text);
 
   WatchingSink sink;
   auto session = std::make_unique<Session>(sink);
@@ -96,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.MeasuredSpectrumFile.clear();
   p.richedit1 = std::string(sample);
   p.RichEdit2 = std::string(absorber);
+  if (MeasuredSpectrumRead read = ParseMeasuredSpectrumText(measured); read.ok)
+    session->MeasuredSpectrum = std::move(read.counts);
   Button5Click(*session);
   HoldStepsFew(p);
 
@@ -103,10 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session->OutputLog.clear();
     session->results.detailReport.clear();
     sink.infiniteResolution = false;
+    const ParameterInputs before = p;
     const Clock::time_point start = Clock::now();
     calculation.run(*session);
     if (Clock::now() - start > kTimeBound) Fail(calculation.caption, "took too long");
-    CheckResults(*session, calculation.caption, sink.infiniteResolution);
+    // A fit reports an uncertainty it cannot determine as "+- inf"; it never writes a NaN,
+    // into its report or into the inputs it writes back (the parameter file and the sample).
+    const bool fit = calculation.run == &spectrumfitClick;
+    CheckResults(*session, calculation.caption, sink.infiniteResolution || fit);
+    if (fit && (WroteNonFinite(before.Edit1_q1, p.Edit1_q1) ||
+                WroteNonFinite(before.Edit1_detkevch, p.Edit1_detkevch) ||
+                WroteNonFinite(before.Edit1_dete0, p.Edit1_dete0) ||
+                WroteNonFinite(before.Edit1_detres0, p.Edit1_detres0) ||
+                WroteNonFinite(before.richedit1, p.richedit1))) {
+      Fail(calculation.caption, "NaN or infinity written back into the inputs");
+    }
   }
   return 0;
 }
