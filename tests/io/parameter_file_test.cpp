@@ -143,15 +143,6 @@ TEST(ParameterFileRead, WrittenInputsReadBackUnchanged) {
   }
 }
 
-TEST(ParameterFileRead, LfOnlyFileReadsLikeCrLf) {
-  const std::string crlf = FormatParameterFile(Modified());
-  ParameterInputs a;
-  ParameterInputs b;
-  ParseParameterText(crlf, a);
-  ParseParameterText(Join(Lines(crlf), "\n"), b);
-  EXPECT_TRUE(a == b);
-}
-
 TEST(ParameterFileRead, CircularSlitSetsTheDiameterOnly) {
   ParameterInputs written;
   SelectRadio(written.RadioButton1, written.RadioButton2);
