@@ -102,9 +102,6 @@ TEST_F(ParameterActions, PanelsOpenAndThePagesShow) {
   EXPECT_TRUE(session().Panel3Visible);
   EXPECT_TRUE(session().Panel14Visible);
   EXPECT_TRUE(session().parametersVisible);
-  EXPECT_EQ(std::string(kDetectorResolutionExplanation),
-            "energy resolution of the detector can be given as\n a0 + a1 * E^a2 + a3 * E^a4\n"
-            "where E is the energy of the detected ion [keV]");
 }
 
 }  // namespace

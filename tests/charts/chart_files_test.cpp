@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace dodavev {
 namespace {
 
@@ -12,17 +15,6 @@ constexpr int kPng = 1;
 constexpr int kPdf = 2;
 constexpr int kBmp = 3;
 constexpr int kAll = 4;
-
-TEST(ChartSaveName, FiltersInDialogOrder) {
-  const auto filters = ChartSaveFilters();
-  ASSERT_EQ(filters.size(), 5U);
-  EXPECT_EQ(filters[kSvg].ending, ".svg");
-  EXPECT_EQ(filters[kPng].ending, ".png");
-  EXPECT_EQ(filters[kPdf].ending, ".pdf");
-  EXPECT_EQ(filters[kBmp].ending, ".bmp");
-  EXPECT_EQ(filters[kAll].ending, "");
-  EXPECT_NE(filters[kAll].label.find("All files"), std::string_view::npos);
-}
 
 TEST(ChartSaveName, NameWithoutDotGetsTheFilterEnding) {
   EXPECT_EQ(ChartNameWithEnding("/tmp/chart", kSvg), "/tmp/chart.svg");
@@ -34,37 +26,26 @@ TEST(ChartSaveName, NameWithoutDotGetsTheFilterEnding) {
   EXPECT_EQ(ChartNameWithEnding("/tmp/chart", -1), "/tmp/chart");
   // A name with a dot keeps its own ending, whatever the filter.
   EXPECT_EQ(ChartNameWithEnding("/tmp/chart.png", kSvg), "/tmp/chart.png");
-}
-
-TEST(ChartSaveName, DottedFolderDoesNotCountAsAnEnding) {
+  // A dotted folder does not count as an ending.
   EXPECT_EQ(ChartNameWithEnding("/home/a.b/chart", kBmp), "/home/a.b/chart.bmp");
-  EXPECT_EQ(ChartFormatOfName("/home/a.b/chart.bmp"), ChartFileFormat::Bmp);
-  EXPECT_EQ(ChartFormatOfName("/home/a.b/chart"), ChartFileFormat::Unknown);
 }
 
-TEST(ChartSaveName, EndingsInLowerOrUpperCase) {
-  EXPECT_EQ(ChartFormatOfName("c.svg"), ChartFileFormat::Svg);
-  EXPECT_EQ(ChartFormatOfName("c.SVG"), ChartFileFormat::Svg);
-  EXPECT_EQ(ChartFormatOfName("c.png"), ChartFileFormat::Png);
-  EXPECT_EQ(ChartFormatOfName("c.PNG"), ChartFileFormat::Png);
-  EXPECT_EQ(ChartFormatOfName("c.pdf"), ChartFileFormat::Pdf);
-  EXPECT_EQ(ChartFormatOfName("c.PDF"), ChartFileFormat::Pdf);
-  EXPECT_EQ(ChartFormatOfName("c.bmp"), ChartFileFormat::Bmp);
-  EXPECT_EQ(ChartFormatOfName("c.BMP"), ChartFileFormat::Bmp);
-}
-
-TEST(ChartSaveName, WrongFileFormats) {
-  EXPECT_EQ(ChartFormatOfName("c.Svg"), ChartFileFormat::Unknown);  // mixed case
-  EXPECT_EQ(ChartFormatOfName("c.bMp"), ChartFileFormat::Unknown);
-  EXPECT_EQ(ChartFormatOfName("c.wmf"), ChartFileFormat::Unknown);  // no metafiles here
-  EXPECT_EQ(ChartFormatOfName("c.WMF"), ChartFileFormat::Unknown);
-  EXPECT_EQ(ChartFormatOfName("c.jpg"), ChartFileFormat::Unknown);
-  EXPECT_EQ(ChartFormatOfName("c."), ChartFileFormat::Unknown);
-  EXPECT_EQ(ChartFormatOfName(""), ChartFileFormat::Unknown);
-  EXPECT_EQ(ChartFormatOfName("/tmp/"), ChartFileFormat::Unknown);
-  // The ending runs from the first dot of the file name.
-  EXPECT_EQ(ChartFormatOfName("c.old.png"), ChartFileFormat::Unknown);
-  EXPECT_EQ(kWrongFileFormat, "Wrong file format");
+// The format a name asks for: its ending from the first dot of the file name, all in lower
+// or all in upper case.
+TEST(ChartSaveName, FormatOfTheName) {
+  using F = ChartFileFormat;
+  const std::pair<ChartFileFormat, std::vector<const char*>> cases[] = {
+      {F::Svg, {"c.svg", "c.SVG"}},
+      {F::Png, {"c.png", "c.PNG"}},
+      {F::Pdf, {"c.pdf", "c.PDF"}},
+      {F::Bmp, {"c.bmp", "c.BMP", "/home/a.b/chart.bmp"}},
+      // Mixed case, metafiles and JPEG, no ending, a second dot.
+      {F::Unknown,
+       {"c.Svg", "c.bMp", "c.wmf", "c.WMF", "c.jpg", "c.", "", "/tmp/", "/home/a.b/chart",
+        "c.old.png"}}};
+  for (const auto& [format, names] : cases)
+    for (const char* name : names)
+      EXPECT_EQ(ChartFormatOfName(name), format) << name;
 }
 
 TEST(ChartPlotNames, NamedAfterTheRecordOutput) {

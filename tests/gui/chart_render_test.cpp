@@ -13,13 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "app/calculations.hpp"
-#include "app/ok_action.hpp"
-#include "app/program.hpp"
-#include "app/session.hpp"
 #include "charts/chart_sets.hpp"
+#include "default_run.hpp"
 #include "gui/chart_plots.hpp"
-#include "model/messages.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {
@@ -29,25 +25,9 @@ using dodavev::testing::ReadFile;
 using dodavev::testing::TempDir;
 using dodavev::testing::WriteFile;
 
-// A session started as the program starts it, with the default inputs.
-class ChartRender : public ::testing::Test {
+class ChartRender : public testing::DefaultRun {
  protected:
-  ChartRender() : session_(std::make_unique<Session>(sink_)) {
-    FormCreate(*session_, DODAVEV_SOURCE_DIR, DODAVEV_LEV_DIR);
-    sink_.messages.clear();
-  }
-  Session& s() { return *session_; }
-
-  void RunDefaultResolution() {
-    Button5Click(s());
-    depthandenergyresolution1Click(s());
-    ASSERT_GT(s().results.RowCount, 2) << "the default calculation gave no rows";
-  }
-
   static std::string Path(const std::filesystem::path& p) { return p.string(); }
-
-  CollectingSink sink_;
-  std::unique_ptr<Session> session_;
   TempDir dir_;
 };
 

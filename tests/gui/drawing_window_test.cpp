@@ -1,5 +1,5 @@
-// The drawing window on the offscreen platform: "Next" through the sets of a real
-// resolution run and of an excitation curve, "Close", the axis panel, "Profile", "Save".
+// The drawing window on the offscreen platform over a real resolution run: "Next",
+// "Close", the axis panel, "Profile", "Save" (the sets' own order: charts/drawing_state).
 #include "gui/drawing_window.hpp"
 
 #include <gtest/gtest.h>
@@ -19,30 +19,15 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/calculations.hpp"
-#include "app/ok_action.hpp"
-#include "app/program.hpp"
-#include "app/session.hpp"
-#include "model/messages.hpp"
+#include "default_run.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {
 namespace {
 
-class DrawingWindow : public ::testing::Test {
+class DrawingWindow : public testing::DefaultRun {
  protected:
-  DrawingWindow() : session_(std::make_unique<Session>(sink_)) {
-    FormCreate(*session_, DODAVEV_SOURCE_DIR, DODAVEV_LEV_DIR);
-    sink_.messages.clear();
-    window_ = std::make_unique<TForm_drawing>(*session_);
-  }
-  Session& s() { return *session_; }
-
-  void RunDefaultResolution() {
-    Button5Click(s());
-    depthandenergyresolution1Click(s());
-    ASSERT_GT(s().results.RowCount, 2);
-  }
+  DrawingWindow() : window_(std::make_unique<TForm_drawing>(*session_)) {}
 
   // Names of the series the window's chart shows, in order.
   QStringList SeriesNames() const {
@@ -59,29 +44,8 @@ class DrawingWindow : public ::testing::Test {
     return nullptr;
   }
 
-  CollectingSink sink_;
-  std::unique_ptr<Session> session_;
   std::unique_ptr<TForm_drawing> window_;
 };
-
-TEST_F(DrawingWindow, CaptionAndControls) {
-  EXPECT_EQ(window_->windowTitle(), "Drawing");
-  EXPECT_EQ(window_->Button_next->text(), "Next");
-  EXPECT_EQ(window_->Button_close->text(), "Close");
-  EXPECT_EQ(window_->Button_profile->text(), "Profile");
-  EXPECT_EQ(window_->SpeedButton_save->toolTip(), "Save");
-  EXPECT_EQ(window_->SpeedButton_print->toolTip(), "Print");
-  EXPECT_EQ(window_->SpeedButton_LeftAxis->toolTip(), "Left axis");
-  EXPECT_EQ(window_->SpeedButton_bottomaxis->toolTip(), "Bottom axis");
-  EXPECT_EQ(window_->SpeedButton_RightAxis->toolTip(), "Right axis");
-  EXPECT_EQ(window_->CheckBox_visible->text(), "Visible");
-  EXPECT_EQ(window_->CheckBox_grid->text(), "Grid");
-  EXPECT_EQ(window_->Button_axis_ok->text(), "OK");
-  EXPECT_EQ(window_->Button_axis_cancel->text(), "Cancel");
-  EXPECT_NE(window_->findChild<QLineEdit*>("Edit_amin"), nullptr);
-  EXPECT_NE(window_->findChild<QGroupBox*>("Panel_axis"), nullptr);
-  EXPECT_FALSE(window_->isVisible());
-}
 
 TEST_F(DrawingWindow, NextAlternatesTheResolutionSets) {
   RunDefaultResolution();
@@ -101,21 +65,6 @@ TEST_F(DrawingWindow, NextAlternatesTheResolutionSets) {
   EXPECT_EQ(Axis(Qt::AlignLeft)->titleText(), "Energy resolution [keV]");
   window_->Button_next->click();
   EXPECT_EQ(SeriesNames(), QStringList{"depth res."});
-}
-
-TEST_F(DrawingWindow, NextCyclesTheExcitationCurveSets) {
-  s().CalcMode = CalculationMode::kExcitationCurve;
-  s().studies.resonanceRows = 4;
-  for (int r = 1; r <= 4; ++r)
-    for (int c = 1; c <= 11; ++c)
-      s().studies.resonance.at(r, c) = c + r;
-  window_->Activate();
-  EXPECT_TRUE(window_->Button_next->isVisible());
-  const QString firsts[] = {"Excitation curve", "Depth res.", "total+FWHM", "Excitation curve"};
-  for (const QString& first : firsts) {
-    EXPECT_EQ(SeriesNames().first(), first);
-    window_->Button_next->click();
-  }
 }
 
 TEST_F(DrawingWindow, OneSetHidesNext) {

@@ -180,18 +180,6 @@ TEST_F(RegistryWindow, SecondChoicesEnableTheirButtonsAndFirstChoicesDisableThem
   EXPECT_FALSE(Find("SpeedButton_ERDimport")->isEnabled());
 }
 
-TEST_F(RegistryWindow, SecondChoicesCarryTheirHints) {
-  EXPECT_EQ(FromQt(Find("RadioButton_ZBL2003")->statusTip()),
-            "For missing data the ZBL'92 will be used.");
-  EXPECT_EQ(FromQt(Find("RadioButton_ESS_NonRutherford")->statusTip()),
-            "For missing data the Rutherford cross section will be used.");
-  EXPECT_EQ(FromQt(Find("RadioButton_ERD_NonRutherford")->statusTip()),
-            "For missing data the Rutherford cross section will be used.");
-  EXPECT_EQ(FromQt(Find("RadioButton_NRA_Files")->statusTip()),
-            "For missing data the constans will be used; a constant of 0 gives no reaction "
-            "outside the table.");
-}
-
 TEST_F(RegistryWindow, SpecialFittingsPanelOffersTheHeliumRecoilFits) {
   Click("RadioButton_ERD_NonRutherford");
   Click("Button19");

@@ -192,48 +192,6 @@ TEST_F(WindowCalculations, SubSpectrumShowsItsButtonsAndSavesTheDepthFileByFilte
   EXPECT_FALSE(Shown("Button13"));
 }
 
-TEST_F(WindowCalculations, ViewResultsMarksTheResultsAndOpensTheDrawingWindow) {
-  window_->calculations1Click();
-  window_->RunCalculation("depth and energy resolution");
-  ASSERT_TRUE(WaitForFinish());
-  Click("Button14");
-  EXPECT_EQ(session_->SpectrumFlag, SpectrumMode::kShown);
-  ASSERT_NE(window_->drawingWindow(), nullptr);
-  EXPECT_FALSE(window_->drawingWindow()->isHidden());
-}
-
-TEST_F(WindowCalculations, ClosingTheWindowStopsARunningScan) {
-  std::atomic<bool> stoppedByClose{false};
-  ASSERT_TRUE(window_->StartTask("optimization", [&](Session&, RunControl& control) {
-    while (!control.StopRequested())
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    stoppedByClose = true;
-  }));
-  window_->close();
-  EXPECT_TRUE(stoppedByClose.load());
-  EXPECT_FALSE(window_->calculationRunning());
-}
-
-TEST_F(WindowCalculations, StopEndsARealOptimisationScanAfterTheGeometriesInHand) {
-  // Theta from 100 to 170 degrees in steps of 1 degree, alpha from 0: thousands of
-  // geometries, far more than run before "Stop".
-  Type("Edit1_theta_min", "100");
-  Type("Edit1_theta_max", "170");
-  Type("Edit1_step_deg", "1");
-  window_->calculations1Click();
-  ASSERT_TRUE(messages_.empty()) << messages_.front();
-  window_->RunCalculation("optimization");
-  ASSERT_TRUE(
-      WaitUntil([&] { return LabelText("Label_progress").find("optimization: ") == 0; }, 60000))
-      << LabelText("Label_progress");
-  Click("Button_stop");
-  ASSERT_TRUE(WaitForFinish(120000));
-  EXPECT_TRUE(stopped_);
-  ASSERT_FALSE(messages_.empty());
-  EXPECT_EQ(messages_.back().rfind("optimization: stopped after ", 0), 0u) << messages_.back();
-  EXPECT_TRUE(Shown("Output"));
-}
-
 }  // namespace
 }  // namespace dodavev::testing
 

@@ -38,11 +38,9 @@ TEST_F(LayerFileTest, SampleLoaderReadsCrLfAndLfLines) {
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_EQ(session_.params.richedit1, "S=\nN=5e22\nSI,1\n");
   EXPECT_EQ(session_.params.samplefile, (dir_ / "a.lay").string());
-}
-
-TEST_F(LayerFileTest, EmptyLinesOfTheFileAreKept) {
-  WriteFile(dir_ / "a.lay", "A=10\r\n\r\nN=1e22\r\n");
-  LoadSampleLayerFile(session_, dir_ / "a.lay");
+  // Empty lines of the file are kept.
+  WriteFile(dir_ / "b.lay", "A=10\r\n\r\nN=1e22\r\n");
+  LoadSampleLayerFile(session_, dir_ / "b.lay");
   EXPECT_EQ(session_.params.richedit1, "A=10\n\nN=1e22\n");
 }
 
