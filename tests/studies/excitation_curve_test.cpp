@@ -12,6 +12,7 @@
 #include <limits>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/calculations.hpp"
@@ -123,15 +124,6 @@ TEST(ResonanceRowFiller, CountsAreTheSummedYieldTimesDoseAndSolidAngle) {
     EXPECT_EQ(twice[static_cast<std::size_t>(c)], once[static_cast<std::size_t>(c)]);
 }
 
-TEST(ResonanceRowFiller, BeamBelowTheResonanceKeepsZeros) {
-  const RunResults r = ConstantStoppingWalk(990.0, 10);
-  const ResonanceRow row = FillResonanceRow(r, 990.0, 995.5, 1.0);
-  EXPECT_EQ(row[2], 990.0);
-  for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
-    EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0);
-  EXPECT_NEAR(row[11], 11.25, 1e-12);  // the yield of the run is still counted
-}
-
 TEST(ResonanceRowFiller, BeamAtTheResonanceTakesTheSurfaceRow) {
   const RunResults r = ConstantStoppingWalk(995.5, 10);
   const ResonanceRow row = FillResonanceRow(r, 995.5, 995.5, 1.0);
@@ -140,13 +132,19 @@ TEST(ResonanceRowFiller, BeamAtTheResonanceTakesTheSurfaceRow) {
   EXPECT_EQ(row[10], 2.0);
 }
 
-TEST(ResonanceRowFiller, ResonanceBeyondThePrintedRowsLeavesZeros) {
-  // The beam loses 2.77 keV over the three printed rows and never reaches Er 10 keV below;
-  // the zero rows after the walk (beam energy 0) are not taken for a crossing.
-  const RunResults r = ConstantStoppingWalk(1000.0, 3);
-  const ResonanceRow row = FillResonanceRow(r, 1000.0, 990.0, 1.0);
-  for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
-    EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0);
+// A beam below the resonance, and one that loses 2.77 keV over three printed rows and
+// never reaches Er 10 keV below (the zero rows after the walk, beam energy 0, are not taken
+// for a crossing): the columns keep their zeros.
+TEST(ResonanceRowFiller, ResonanceNotCrossedInThePrintedRowsLeavesZeros) {
+  for (const auto& [e0, er, rows] : {std::tuple{990.0, 995.5, 10}, std::tuple{1000.0, 990.0, 3}}) {
+    const ResonanceRow row = FillResonanceRow(ConstantStoppingWalk(e0, rows), e0, er, 1.0);
+    EXPECT_EQ(row[2], e0);
+    for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
+      EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0) << e0;
+  }
+  // The yield of the run is still counted.
+  EXPECT_NEAR(FillResonanceRow(ConstantStoppingWalk(990.0, 10), 990.0, 995.5, 1.0)[11], 11.25,
+              1e-12);
   RunResults none;
   const ResonanceRow empty = FillResonanceRow(none, 1000.0, 990.0, 1.0);
   EXPECT_EQ(empty[2], 1000.0);
