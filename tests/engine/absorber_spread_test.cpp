@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "app/session_fixture.hpp"
 #include "engine/run_state.hpp"
@@ -53,6 +54,17 @@ class FoilDetectorSide : public testing::StartedSession {
     ASSERT_EQ(BuildAbsorberTable(table_, foil_, proton_, FoilSettings{0.05, 0.0, {}}, model()), 1);
   }
   StoppingModel model() const { return StoppingModel{session_->elements, nullptr, false}; }
+  // Independent expectation: a Gaussian front distribution of FWHM `width` carried through a
+  // foil whose exit energy changes by S_exit / S_entry per keV of entry energy (Tschalar),
+  // widened by the foil straggling (sigma of the foil table) and the 16 keV detector, in
+  // quadrature.
+  double IndependentGaussianSum(double mean, double width) const {
+    const AbsorberPassage pass = InterpolateAbsorber(table_, mean);
+    const StoppingModel m = model();
+    const double sEntry = LayerStopping(foil_.layers.front(), 1, 1.0, mean, m);
+    const double sExit = LayerStopping(foil_.layers.front(), 1, 1.0, pass.exitEnergy, m);
+    return std::sqrt(std::pow(width * sExit / sEntry, 2) + std::pow(2.35 * pass.sigma, 2) + 256.0);
+  }
 
   LayerStructure foil_;
   AbsorberTable table_;
@@ -61,45 +73,42 @@ class FoilDetectorSide : public testing::StartedSession {
   RunState run_;
 };
 
+// The detected distribution (about 800 keV) near channel 400, and near channel 2700 on a
+// detector of 4096 channels, whose grid reaches its last channel.
 TEST_F(FoilDetectorSide, GaussianThroughTheFoilAddsLikeIndependentGaussians) {
-  settings_.dete0 = 400.0;  // the detected distribution (about 800 keV) near channel 400
-  FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
   const double mean = 1000.0;
   const double width = 20.0;
-  const AbsorberSpread s = stage.Spread(mean, width, 100.0);
-  // Independent expectation: a Gaussian front distribution carried through a foil whose
-  // exit energy changes by S_exit / S_entry per keV of entry energy (Tschalar), widened by
-  // the foil straggling (sigma of the foil table) and the 16 keV detector, in quadrature.
+  const double expected = IndependentGaussianSum(mean, width);
   const AbsorberPassage pass = InterpolateAbsorber(table_, mean);
   ASSERT_FALSE(pass.stopped);
-  const StoppingModel m = model();
-  const double sEntry = LayerStopping(foil_.layers.front(), 1, 1.0, mean, m);
-  const double sExit = LayerStopping(foil_.layers.front(), 1, 1.0, pass.exitEnergy, m);
-  const double expected =
-      std::sqrt(std::pow(width * sExit / sEntry, 2) + std::pow(2.35 * pass.sigma, 2) + 256.0);
-  // Half maximum of a 1 keV channel grid located by linear interpolation: 2 %.
-  EXPECT_NEAR(s.total, expected, 0.02 * expected);
-  // The lower half maximum lies half the total below the exit energy (1 keV channels).
-  EXPECT_NEAR(s.halfWidthIndex, pass.exitEnergy - 400.0 - s.total / 2.0, 0.02 * expected);
-  EXPECT_EQ(run_.thresholdCounter, 0);
+  for (const auto& [dete0, channels] : {std::pair{400.0, 0}, std::pair{-2000.0, 4096}}) {
+    SCOPED_TRACE(dete0);
+    settings_.dete0 = dete0;
+    if (channels > 0) settings_.channels = channels;
+    FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
+    const AbsorberSpread s = stage.Spread(mean, width, 100.0);
+    if (channels > 0) {
+      EXPECT_EQ(stage.grid().size(), static_cast<std::size_t>(channels + 51));
+    }
+    // Half maximum of a 1 keV channel grid located by linear interpolation: 2 %.
+    EXPECT_NEAR(s.total, expected, 0.02 * expected);
+    // The lower half maximum lies half the total below the exit energy (1 keV channels).
+    EXPECT_NEAR(s.halfWidthIndex, pass.exitEnergy - dete0 - s.total / 2.0, 0.02 * expected);
+    EXPECT_EQ(run_.thresholdCounter, 0);
+  }
 }
 
-TEST_F(FoilDetectorSide, DistributionAtTheFirstChannelsIsUnresolved) {
-  // The detected distribution centred on channel 0: its lower half maximum is below
-  // channel 1 and its maximum below channel 2.
-  settings_.dete0 = InterpolateAbsorber(table_, 1000.0).exitEnergy;
-  FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
-  const AbsorberSpread s = stage.Spread(1000.0, 20.0, 100.0);
-  EXPECT_LE(s.halfWidthIndex, 1.0);
-  EXPECT_DOUBLE_EQ(s.total, 10000.0);
-}
-
-TEST_F(FoilDetectorSide, DistributionBelowTheGridIsUnresolved) {
-  settings_.dete0 = 900.0;  // about 730 keV behind the foil: channel -170
-  FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
-  const AbsorberSpread s = stage.Spread(1000.0, 20.0, 100.0);
-  EXPECT_LE(s.halfWidthIndex, 1.0);
-  EXPECT_DOUBLE_EQ(s.total, 10000.0);
+TEST_F(FoilDetectorSide, DistributionAtOrBelowTheFirstChannelsIsUnresolved) {
+  // Centred on channel 0 (its lower half maximum below channel 1 and its maximum below
+  // channel 2), and about 730 keV behind the foil, channel -170.
+  for (double dete0 : {InterpolateAbsorber(table_, 1000.0).exitEnergy, 900.0}) {
+    SCOPED_TRACE(dete0);
+    settings_.dete0 = dete0;
+    FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
+    const AbsorberSpread s = stage.Spread(1000.0, 20.0, 100.0);
+    EXPECT_LE(s.halfWidthIndex, 1.0);
+    EXPECT_DOUBLE_EQ(s.total, 10000.0);
+  }
 }
 
 TEST_F(FoilDetectorSide, DistributionBeyondTheLastChannelIsTakenAnalytically) {
@@ -109,27 +118,6 @@ TEST_F(FoilDetectorSide, DistributionBeyondTheLastChannelIsTakenAnalytically) {
   EXPECT_GT(s.halfWidthIndex, 1.0);
   EXPECT_GT(s.total, 16.0);
   EXPECT_LT(s.total, 100.0);
-}
-
-TEST_F(FoilDetectorSide, GridReachesTheLastChannelOfTheDetector) {
-  // The same distribution near channel 2700 as above, on a detector of 4096 channels: it
-  // lies on the grid, whose half maximum gives the independent Gaussian sum of the test
-  // above (2 %) at the channel of the lower half maximum.
-  settings_.dete0 = -2000.0;
-  settings_.channels = 4096;
-  FoilDetectorStage stage(table_, foil_, proton_, model(), settings_, run_);
-  const double mean = 1000.0;
-  const double width = 20.0;
-  const AbsorberSpread s = stage.Spread(mean, width, 100.0);
-  EXPECT_EQ(stage.grid().size(), static_cast<std::size_t>(4096 + 51));
-  const AbsorberPassage pass = InterpolateAbsorber(table_, mean);
-  const StoppingModel m = model();
-  const double sEntry = LayerStopping(foil_.layers.front(), 1, 1.0, mean, m);
-  const double sExit = LayerStopping(foil_.layers.front(), 1, 1.0, pass.exitEnergy, m);
-  const double expected =
-      std::sqrt(std::pow(width * sExit / sEntry, 2) + std::pow(2.35 * pass.sigma, 2) + 256.0);
-  EXPECT_NEAR(s.total, expected, 0.02 * expected);
-  EXPECT_NEAR(s.halfWidthIndex, pass.exitEnergy + 2000.0 - s.total / 2.0, 0.02 * expected);
 }
 
 TEST_F(FoilDetectorSide, ParticlesStoppedInTheFoilNeverReachTheDetector) {

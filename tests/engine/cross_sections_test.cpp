@@ -161,25 +161,18 @@ TEST(CrossSectionSelector, DeuteronBoxOnlyKnowsRutherfordAndQuillet) {
   EXPECT_EQ(ChoicesFromParameters(p).deuteronFit, HeErdFit::kQuillet);
 }
 
-TEST(CrossSectionSelector, NuclearReactionConstant) {
+TEST(CrossSectionSelector, NuclearReactionConstantAndNothingWithoutEnergyOrUsableKind) {
   CrossSectionRequest r;
   r.kind = ReactionKind::kNra;
   CrossSectionChoices c;  // "Constant", 100 mbarn/sr
   const CrossSectionData none;
   EXPECT_DOUBLE_EQ(CrossSectionAt(r, c, none, 1.0), 0.1);
-  c.nraFromFiles = true;  // no file matches: the constant again
-  EXPECT_DOUBLE_EQ(CrossSectionAt(r, c, none, 1.0), 0.1);
-}
-
-TEST(CrossSectionSelector, NoEnergyOrNoUsableKindGivesZero) {
-  CrossSectionRequest r;
-  r.kind = ReactionKind::kNra;
-  const CrossSectionChoices c;
-  const CrossSectionData none;
   EXPECT_EQ(CrossSectionAt(r, c, none, 2e-10), 0.0);
   EXPECT_EQ(CrossSectionAt(r, c, none, -1.0), 0.0);
+  c.nraFromFiles = true;  // no file matches: the constant again
+  EXPECT_DOUBLE_EQ(CrossSectionAt(r, c, none, 1.0), 0.1);
   r.kind = ReactionKind::kNotUsable;
-  EXPECT_EQ(CrossSectionAt(r, c, none, 1.0), 0.0);
+  EXPECT_EQ(CrossSectionAt(r, CrossSectionChoices{}, none, 1.0), 0.0);
 }
 
 TEST(CrossSectionSelector, IntervalIsOneTrapezoidInEitherOrder) {

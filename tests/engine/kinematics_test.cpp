@@ -53,21 +53,6 @@ TEST(KinematicsElastic, AngularDerivativeMatchesTheSlopeOfK) {
   }
 }
 
-TEST(KinematicsElastic, BackscatteringFromALighterOrEqualTargetIsImpossible) {
-  KinematicsInput in;
-  in.kind = ReactionKind::kRbs;
-  in.theta = 165.0 * kDeg;
-  in.e0 = 3000.0;
-  in.masses = {12.0, 12.0, 4.0};  // carbon ions on helium
-  KinematicState st = Kinematics(in);
-  EXPECT_EQ(st.K, 0.0);
-  EXPECT_EQ(st.dK, 0.0);
-  EXPECT_EQ(st.surfaceEnergy, 0.0);
-  in.masses = {4.0, 4.0, 4.0};  // equal masses: the ion stops or goes sideways
-  st = Kinematics(in);
-  EXPECT_EQ(st.K, 0.0);
-}
-
 // --- Forward scattering -----------------------------------------------------------------
 
 TEST(KinematicsForward, HeavyIonOnLightTargetHasTwoBranches) {
@@ -93,22 +78,6 @@ TEST(KinematicsForward, HeavyIonOnLightTargetHasTwoBranches) {
   const double slope =
       Derivative([](double t) { return ElasticFactor(t, 4.0, 1.0, -1).K; }, 10.0 * kDeg, 1e-6);
   EXPECT_NEAR(slow.dK, slope, 1e-7);
-}
-
-TEST(KinematicsForward, BeyondTheLargestAngleNothingIsScattered) {
-  // 4He on 1H cannot be scattered beyond 14.48 deg (no real root at 20 deg).
-  KinematicsInput in;
-  in.kind = ReactionKind::kForwardScattering;
-  in.masses = {4.0, 4.0, 1.0};
-  in.theta = 20.0 * kDeg;
-  in.e0 = 1000.0;
-  for (int sign : {1, -1}) {
-    in.kinSign = sign;
-    const KinematicState st = Kinematics(in);
-    EXPECT_EQ(st.K, 0.0);
-    EXPECT_EQ(st.dK, 0.0);
-    EXPECT_EQ(st.surfaceEnergy, 0.0);
-  }
 }
 
 TEST(KinematicsForward, SlowBranchDoesNotExistForAHeavierTarget) {
@@ -256,15 +225,35 @@ TEST(KinematicsModes, ExcitationCurvesUseNoAngularDerivative) {
   EXPECT_EQ(st.dK, 0.0);
 }
 
-TEST(KinematicsModes, UnusableReactionHasNoKinematics) {
-  KinematicsInput in;
-  in.kind = ReactionKind::kNotUsable;
-  in.masses = {2.0, 1.0, 12.0};
-  in.theta = 150.0 * kDeg;
-  in.e0 = 1000.0;
-  const KinematicState st = Kinematics(in);
-  EXPECT_EQ(st.K, 0.0);
-  EXPECT_EQ(st.surfaceEnergy, 0.0);
+// No particle reaches the detector: nothing is emitted, at no angle and no energy.
+TEST(KinematicsModes, ImpossibleScatteringAndUnusableKindsHaveNoKinematics) {
+  struct Case {
+    ReactionKind kind;
+    ReactionMasses masses;
+    double thetaDeg;
+    int kinSign;
+    const char* why;
+  };
+  const Case cases[] = {
+      {ReactionKind::kRbs, {12.0, 12.0, 4.0}, 165.0, 1, "carbon ions backwards from helium"},
+      {ReactionKind::kRbs, {4.0, 4.0, 4.0}, 165.0, 1, "equal masses: stopped or sideways"},
+      // 4He on 1H cannot be scattered beyond 14.48 deg (no real root at 20 deg).
+      {ReactionKind::kForwardScattering, {4.0, 4.0, 1.0}, 20.0, 1, "beyond the largest angle"},
+      {ReactionKind::kForwardScattering, {4.0, 4.0, 1.0}, 20.0, -1, "slow branch beyond it"},
+      {ReactionKind::kNotUsable, {2.0, 1.0, 12.0}, 150.0, 1, "unusable reaction"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    KinematicsInput in;
+    in.kind = c.kind;
+    in.masses = c.masses;
+    in.theta = c.thetaDeg * kDeg;
+    in.e0 = 1000.0;
+    in.kinSign = c.kinSign;
+    const KinematicState st = Kinematics(in);
+    EXPECT_EQ(st.K, 0.0);
+    EXPECT_EQ(st.dK, 0.0);
+    EXPECT_EQ(st.surfaceEnergy, 0.0);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/session.hpp"
 
 namespace dodavev {
@@ -46,60 +48,49 @@ TEST_F(ReactionIdentification, DefaultsAreBackscatteringFromCarbon) {
   EXPECT_DOUBLE_EQ(session.params.th, 165.0);
 }
 
-TEST_F(ReactionIdentification, SameParticleForwardIsForwardScatteringUpTo90Degrees) {
-  Set("2", "4", "2", "4", "30");
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kForwardScattering);
-  EXPECT_EQ(session.params.Label_iba, "FS");
-  Set("2", "4", "2", "4", "90");  // exactly 90 degrees counts as backscattering
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kRbs);
-}
-
-TEST_F(ReactionIdentification, OtherParticleForwardIsRecoilDetection) {
-  Set("2", "4", "1", "1", "30");
-  session.params.Edit1_target = "h";
-  session.params.Edit1_mt = "1";
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kErd);
-  EXPECT_EQ(session.params.Label_iba, "ERD");
-  EXPECT_EQ(session.params.Label_reaction, "1H (4HE,1H )");
-  EXPECT_EQ(session.params.Label_given_target, "1H");
-}
-
-TEST_F(ReactionIdentification, OtherParticleBackwardIsANuclearReaction) {
-  Set("1", "2", "1", "1", "150");  // 12C(d,p)
-  session.params.Edit1_qm = "2.722";
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kNra);
-  EXPECT_EQ(session.params.Label_iba, "NRA");
-  EXPECT_EQ(session.params.Label_reaction, "12C (2H ,1H )");
-  EXPECT_DOUBLE_EQ(session.params.qm, 2.722);
-}
-
-TEST_F(ReactionIdentification, AnyQValueMakesItAReaction) {
-  session.params.Edit1_qm = "-0.5";  // elastic particles, forward angle
-  Set("2", "4", "2", "4", "30");
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kNra);
-}
-
-TEST_F(ReactionIdentification, PhotonsAreReactionsAndNeutronsAreNotUsable) {
-  Set("1", "1", "0", "0", "90");
-  session.params.Edit1_target = "n";
-  session.params.Edit1_mt = "15";
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kNra);
-  EXPECT_EQ(session.params.Label_reaction, "15N (1H ,gamma)");
-
-  Set("1", "2", "0", "1", "150");  // 12C(d,n): a neutron cannot be detected here
-  session.params.Edit1_target = "c";
-  session.params.Edit1_mt = "12";
-  session.params.Edit1_qm = "-0.281";
-  IdentifyReaction(session);
-  EXPECT_EQ(session.reaction.kind, ReactionKind::kNotUsable);
-  EXPECT_EQ(session.params.Label_iba, "I do not like this");
-  EXPECT_EQ(session.params.Label_reaction, "12C (2H ,1n)");
+// The kind follows from the particles, the angle and the Q-value; "" leaves a label unchecked.
+TEST_F(ReactionIdentification, KindAndLabelsOfEachReaction) {
+  struct Case {
+    const char *z1, *m1, *z2, *m2, *th, *target, *mt, *qm;
+    ReactionKind kind;
+    const char *iba, *reaction, *givenTarget;
+  };
+  const Case cases[] = {
+      // The same particle forward is forward scattering up to 90 degrees.
+      {"2", "4", "2", "4", "30", "c", "12", "0", ReactionKind::kForwardScattering, "FS", "", ""},
+      // Exactly 90 degrees counts as backscattering.
+      {"2", "4", "2", "4", "90", "c", "12", "0", ReactionKind::kRbs, "", "", ""},
+      // Another particle forward is recoil detection.
+      {"2", "4", "1", "1", "30", "h", "1", "0", ReactionKind::kErd, "ERD", "1H (4HE,1H )", "1H"},
+      // Another particle backward is a nuclear reaction: 12C(d,p).
+      {"1", "2", "1", "1", "150", "c", "12", "2.722", ReactionKind::kNra, "NRA", "12C (2H ,1H )",
+       ""},
+      // Any Q-value makes it a reaction, elastic particles at a forward angle too.
+      {"2", "4", "2", "4", "30", "c", "12", "-0.5", ReactionKind::kNra, "", "", ""},
+      // Photons are reaction products.
+      {"1", "1", "0", "0", "90", "n", "15", "0", ReactionKind::kNra, "", "15N (1H ,gamma)", ""},
+      // 12C(d,n): a neutron cannot be detected here.
+      {"1", "2", "0", "1", "150", "c", "12", "-0.281", ReactionKind::kNotUsable,
+       "I do not like this", "12C (2H ,1n)", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.z1) + " " + c.m1 + " " + c.z2 + " " + c.m2 + " " + c.th);
+    Set(c.z1, c.m1, c.z2, c.m2, c.th);
+    session.params.Edit1_target = c.target;
+    session.params.Edit1_mt = c.mt;
+    session.params.Edit1_qm = c.qm;
+    IdentifyReaction(session);
+    EXPECT_EQ(session.reaction.kind, c.kind);
+    if (*c.iba != '\0') {
+      EXPECT_EQ(session.params.Label_iba, c.iba);
+    }
+    if (*c.reaction != '\0') {
+      EXPECT_EQ(session.params.Label_reaction, c.reaction);
+    }
+    if (*c.givenTarget != '\0') {
+      EXPECT_EQ(session.params.Label_given_target, c.givenTarget);
+    }
+  }
+  EXPECT_DOUBLE_EQ(session.params.qm, -0.281);
   EXPECT_TRUE(sink.messages.empty());
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "model/element_table.hpp"
 #include "model/messages.hpp"
 
@@ -179,50 +181,35 @@ TEST(RegistryReadBack, ReactionEntryGivesEveryNumber) {
   EXPECT_EQ(e.description, "Theta=150.5; 12C (2H ,1H )13C ; level=3");
 }
 
-TEST(RegistryReadBack, WindowsPathsWithAndWithoutTheFourBlanks) {
+// Windows paths with and without the four blanks; the first separator after the level
+// starts the file.
+TEST(RegistryReadBack, TheFileFollowsTheLevel) {
   const ElementTable elements = SomeElements();
-  CrossSectionEntryRead r =
-      ReadCrossSectionEntry("Theta=165; 28SI(4HE,4HE)28SI; level=0;    C:\\data\\si.dat", elements);
-  EXPECT_EQ(r.formatErrors, 0);
-  EXPECT_EQ(r.entry.file, "C:\\data\\si.dat");
-  r = ReadCrossSectionEntry("Theta=165; 28SI(4HE,4HE)28SI; level=0; C:\\data\\si.dat", elements);
-  EXPECT_EQ(r.formatErrors, 0);
-  EXPECT_EQ(r.entry.file, "C:\\data\\si.dat");
-  EXPECT_EQ(r.entry.description, "Theta=165; 28SI(4HE,4HE)28SI; level=0");
-}
-
-TEST(RegistryReadBack, TheFirstSeparatorAfterTheLevelStartsTheFile) {
-  const ElementTable elements = SomeElements();
-  const CrossSectionEntryRead r =
-      ReadCrossSectionEntry("Theta=165; 28SI(4HE,4HE)28SI; level=0;    /a;    b.dat", elements);
-  EXPECT_EQ(r.formatErrors, 0);
-  EXPECT_EQ(r.entry.file, "/a;    b.dat");
+  const std::pair<const char*, const char*> cases[] = {
+      {"Theta=165; 28SI(4HE,4HE)28SI; level=0;    C:\\data\\si.dat", "C:\\data\\si.dat"},
+      {"Theta=165; 28SI(4HE,4HE)28SI; level=0; C:\\data\\si.dat", "C:\\data\\si.dat"},
+      {"Theta=165; 28SI(4HE,4HE)28SI; level=0;    /a;    b.dat", "/a;    b.dat"}};
+  for (const auto& [text, file] : cases) {
+    const CrossSectionEntryRead r = ReadCrossSectionEntry(text, elements);
+    EXPECT_EQ(r.formatErrors, 0) << text;
+    EXPECT_EQ(r.entry.file, file);
+    EXPECT_EQ(r.entry.description, "Theta=165; 28SI(4HE,4HE)28SI; level=0");
+  }
 }
 
 TEST(RegistryReadBack, DamagedEntriesCountTheirFaults) {
   const ElementTable elements = SomeElements();
   EXPECT_GT(ReadCrossSectionEntry("", elements).formatErrors, 0);
   EXPECT_GT(ReadCrossSectionEntry("garbage", elements).formatErrors, 0);
-  // No mass number before the target symbol.
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=165; SI(4HE,4HE)28SI; level=0;    f", elements).formatErrors, 1);
-  // An unknown symbol, a bad angle, a bad level, no file.
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=165; 28XX(4HE,4HE)28SI; level=0;    f", elements).formatErrors,
-      1);
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=1.6.5; 28SI(4HE,4HE)28SI; level=0;    f", elements).formatErrors,
-      1);
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=165; 28SI(4HE,4HE)28SI; level=a;    f", elements).formatErrors,
-      1);
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=165; 28SI(4HE,4HE)28SI; level=0;    ", elements).formatErrors,
-      1);
-  // A blank symbol is a photon only as the product.
-  EXPECT_EQ(
-      ReadCrossSectionEntry("Theta=90; 27AL(1  ,0  )28SI; level=0;    f", elements).formatErrors,
-      1);
+  // One fault each: no mass number before the target symbol, an unknown symbol, a bad
+  // angle, a bad level, no file, and a blank symbol, which is a photon only as the product.
+  for (const char* text :
+       {"Theta=165; SI(4HE,4HE)28SI; level=0;    f", "Theta=165; 28XX(4HE,4HE)28SI; level=0;    f",
+        "Theta=1.6.5; 28SI(4HE,4HE)28SI; level=0;    f",
+        "Theta=165; 28SI(4HE,4HE)28SI; level=a;    f", "Theta=165; 28SI(4HE,4HE)28SI; level=0;    ",
+        "Theta=90; 27AL(1  ,0  )28SI; level=0;    f"}) {
+    EXPECT_EQ(ReadCrossSectionEntry(text, elements).formatErrors, 1) << text;
+  }
 }
 
 }  // namespace

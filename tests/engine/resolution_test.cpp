@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -20,6 +21,7 @@
 #include "engine/path.hpp"
 #include "physics/stopping.hpp"
 #include "support/report_lines.hpp"
+#include "support/straight_path.hpp"
 #include "support/temp_dir.hpp"
 
 namespace dodavev {
@@ -112,25 +114,27 @@ TEST_F(DepthResolution, NuclearReactionDetectsTheQValueEnergy) {
 
 // --- Steps and stop conditions ------------------------------------------------------------
 
-TEST_F(DepthResolution, StepEndsExactlyOnALayerBoundaryThenGoesOnNominally) {
-  params().richedit1 =
-      "A=1200\nn=9.64e22\nc,1\nsi,1\nA=200\nn=9.64e22\nc,1\nsi,1\nS=\nn=5e22\nsi,1\n";
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  // 120 nm, then a 20 nm layer (thinner than the 50 nm step), then the substrate.
-  const double expected[] = {0.0, 50.0, 100.0, 120.0, 140.0, 190.0, 240.0};
-  for (int r = 0; r < 7; ++r)
-    EXPECT_NEAR(Value(r, 1), expected[r], 1e-9) << "row " << r;
-}
-
-TEST_F(DepthResolution, EmptyLayersAreSteppedOver) {
-  params().richedit1 =
-      "A=0\nn=9.64e22\nc,1\nsi,1\nA=1000\nn=9.64e22\nc,1\nsi,1\nA=0\nn=5e22\nsi,1\n"
-      "S=\nn=5e22\nsi,1\n";
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  const double expected[] = {0.0, 50.0, 100.0, 150.0, 200.0};
-  for (int r = 0; r < 5; ++r) {
-    EXPECT_NEAR(Value(r, 1), expected[r], 1e-9) << "row " << r;
-    EXPECT_TRUE(std::isfinite(Value(r, 36))) << "row " << r;
+TEST_F(DepthResolution, StepsEndOnLayerBoundariesAndStepOverEmptyLayers) {
+  struct Case {
+    const char* sample;
+    std::vector<double> depths;  // nm, row by row
+  };
+  const Case cases[] = {
+      // 120 nm, then a 20 nm layer (thinner than the 50 nm step), then the substrate.
+      {"A=1200\nn=9.64e22\nc,1\nsi,1\nA=200\nn=9.64e22\nc,1\nsi,1\nS=\nn=5e22\nsi,1\n",
+       {0.0, 50.0, 100.0, 120.0, 140.0, 190.0, 240.0}},
+      // Layers of no thickness before, between and after.
+      {"A=0\nn=9.64e22\nc,1\nsi,1\nA=1000\nn=9.64e22\nc,1\nsi,1\nA=0\nn=5e22\nsi,1\n"
+       "S=\nn=5e22\nsi,1\n",
+       {0.0, 50.0, 100.0, 150.0, 200.0}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    params().richedit1 = c.sample;
+    ASSERT_EQ(Run(), RunOutcome::kWalked);
+    for (int r = 0; r < static_cast<int>(c.depths.size()); ++r) {
+      EXPECT_NEAR(Value(r, 1), c.depths[static_cast<std::size_t>(r)], 1e-9) << "row " << r;
+      EXPECT_TRUE(std::isfinite(Value(r, 36))) << "row " << r;
+    }
   }
 }
 
@@ -141,45 +145,42 @@ TEST_F(DepthResolution, SampleWithoutThicknessIsRefused) {
   EXPECT_EQ(runMessages_[0], "the sample has no thickness");
 }
 
-TEST_F(DepthResolution, ThinSampleClosesWithTheSampleThickness) {
-  params().richedit1 = "A=1000\nn=9.64e22\nc,1\nsi,1\n";  // 100 nm, no substrate
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  EXPECT_EQ(results().RowCount, 3);  // 0, 50 and 100 nm
-  EXPECT_TRUE(EndsWith(results().mainReport,
-                       "the max. probing depth = 100 nm\r\n"
-                       "The calculation was finished: sample thickness!!!\r\n"));
-}
-
-TEST_F(DepthResolution, MaximumDepthReachedExactly) {
-  params().Edit1_depthmax = "0.3";
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  EXPECT_EQ(results().RowCount, 7);  // 0 .. 300 nm
-  EXPECT_NEAR(Value(6, 1), 300.0, 1e-9);
-  EXPECT_TRUE(EndsWith(results().mainReport,
-                       "the max. probing depth = 300 nm\r\n"
-                       "The calculation was finished: Max. depth = 0.300\r\n"));
-}
-
-TEST_F(DepthResolution, TwoHundredStepsAreTheLimit) {
-  params().Edit1_x = "0.001";
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  EXPECT_EQ(results().RowCount, 200);
-  EXPECT_NEAR(Value(199, 1), 199.0, 1e-9);
-  EXPECT_TRUE(EndsWith(results().mainReport,
-                       "The calculation was finished: the number of sublayers reaches the limit "
-                       "(200)\r\n"));
-  // Headers (7 lines) and one line per row.
-  EXPECT_EQ(CrLfLines(results().mainReport).size(), 7U + 200U + 1U);
-}
-
-TEST_F(DepthResolution, FirstStepBelowTheThresholdStillSaysWhy) {
-  // K E0 = 792.8 keV at the surface, about 762 keV one step deeper: below 780 keV.
-  params().Edit1_thr = "780";
-  ASSERT_EQ(Run(), RunOutcome::kWalked);
-  EXPECT_EQ(results().RowCount, 0);
-  EXPECT_TRUE(EndsWith(results().mainReport,
-                       "the max. probing depth = 0 nm\r\nThe calculation was finished: e < thr  "
-                       "\r\n"));
+// Each way a walk ends: its rows and the last lines of the report.
+TEST_F(DepthResolution, WalkClosesWithItsRowsAndTheReasonItEnded) {
+  struct Case {
+    const char* what;
+    std::function<void(ParameterSet&)> set;
+    int rows;
+    double lastDepth;  // nm
+    const char* tail;
+  };
+  const Case cases[] = {
+      {"100 nm without substrate",
+       [](ParameterSet& p) { p.richedit1 = "A=1000\nn=9.64e22\nc,1\nsi,1\n"; }, 3, 100.0,
+       "the max. probing depth = 100 nm\r\nThe calculation was finished: sample thickness!!!\r\n"},
+      {"maximum depth 0.3 micron", [](ParameterSet& p) { p.Edit1_depthmax = "0.3"; }, 7, 300.0,
+       "the max. probing depth = 300 nm\r\nThe calculation was finished: Max. depth = 0.300\r\n"},
+      {"1 nm steps", [](ParameterSet& p) { p.Edit1_x = "0.001"; }, 200, 199.0,
+       "The calculation was finished: the number of sublayers reaches the limit (200)\r\n"},
+      // K E0 = 792.8 keV at the surface, about 762 keV one step deeper: below 780 keV.
+      {"threshold 780 keV", [](ParameterSet& p) { p.Edit1_thr = "780"; }, 0, 0.0,
+       "the max. probing depth = 0 nm\r\nThe calculation was finished: e < thr  \r\n"}};
+  const ParameterSet start = params();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    params() = start;
+    c.set(params());
+    ASSERT_EQ(Run(), RunOutcome::kWalked);
+    EXPECT_EQ(results().RowCount, c.rows);
+    if (c.rows > 0) {
+      EXPECT_NEAR(Value(c.rows - 1, 1), c.lastDepth, 1e-9);
+    }
+    EXPECT_TRUE(EndsWith(results().mainReport, c.tail)) << results().mainReport;
+    // Headers (7 lines), one line per row and the closing lines.
+    if (c.rows == 200) {
+      EXPECT_EQ(CrLfLines(results().mainReport).size(), 7U + 200U + 1U);
+    }
+  }
 }
 
 TEST_F(DepthResolution, AnErrorStopsTheRowsAndClosesWithItsReason) {
@@ -203,7 +204,7 @@ void AllOptionsOff(ParameterSet& p) {
   p.CheckChu = p.CheckYang = p.Checktschalar = false;
 }
 
-TEST_F(DepthResolution, NoEnergySpreadAtAll) {
+TEST_F(DepthResolution, NoSpreadAtAllOrTheDetectorsAloneAtEveryDepth) {
   AllOptionsOff(params());
   ASSERT_EQ(Run(), RunOutcome::kWalked);
   ASSERT_GT(results().RowCount, 5);
@@ -212,10 +213,6 @@ TEST_F(DepthResolution, NoEnergySpreadAtAll) {
       EXPECT_DOUBLE_EQ(Value(r, v), 0.0) << "row " << r << " value " << v;
     }
   }
-}
-
-TEST_F(DepthResolution, DetectorAloneGivesItsResolutionAtEveryDepth) {
-  AllOptionsOff(params());
   params().CheckDet = true;  // a0 = 16 keV, a1 = 0
   ASSERT_EQ(Run(), RunOutcome::kWalked);
   for (int r = 0; r < results().RowCount; ++r)
@@ -238,22 +235,21 @@ TEST_F(DepthResolution, TransmissionResolutionIsAWidthEvenWhereEnergyRisesWithDe
 
 // --- Early returns -----------------------------------------------------------------------
 
-TEST_F(DepthResolution, BeamBelowThresholdWritesNothing) {
-  params().Edit1_e0 = "100";  // threshold 150 keV
+// A beam below the threshold (150 keV) and backscattering from a lighter target write no
+// report, and leave the inputs' angles in degrees.
+TEST_F(DepthResolution, EarlyReturnsWriteNothingAndKeepTheAnglesInDegrees) {
+  params().Edit1_e0 = "100";
   EXPECT_EQ(Run(), RunOutcome::kBelowThreshold);
   EXPECT_TRUE(results().mainReport.empty());
   EXPECT_EQ(results().RowCount, 0);
-  EXPECT_DOUBLE_EQ(params().a, 80.0);
-  EXPECT_DOUBLE_EQ(params().th, 165.0);
   EXPECT_DOUBLE_EQ(params().asb, 0.0458);
-}
-
-TEST_F(DepthResolution, NoBackscatteringFromALighterTargetWritesNoHeaders) {
+  params().Edit1_e0 = "3100";
   params().Edit1_target = "h";
   params().Edit1_mt = "1";
   EXPECT_EQ(Run(), RunOutcome::kKinematicGate);
   EXPECT_TRUE(results().mainReport.empty());
   EXPECT_DOUBLE_EQ(params().a, 80.0);
+  EXPECT_DOUBLE_EQ(params().th, 165.0);
 }
 
 TEST_F(DepthResolution, NonPositiveIterationStepIsRefusedWithAMessage) {
@@ -441,21 +437,10 @@ TEST_F(DepthResolution, CornellAndIbmTransmissionAgreeAtNormalIncidence) {
   EXPECT_EQ(results().mainReport, ibm);
 }
 
-// Energy of a straight path through the layer, integrated by fourth-order Runge-Kutta in
-// 1 nm pieces (independent of the walk's own steps and corrections).
+// Energy after a straight path through the layer, by Runge-Kutta in 1 nm pieces.
 double AfterPath(double e, double length, const Layer& layer, int z, double m,
                  const StoppingModel& model) {
-  const int n = std::max(1, static_cast<int>(length / 0.001));
-  const double h = length / n;
-  auto s = [&](double x) { return LayerStopping(layer, z, m, x, model); };
-  for (int i = 0; i < n; ++i) {
-    const double k1 = s(e);
-    const double k2 = s(e - h * k1 / 2.0);
-    const double k3 = s(e - h * k2 / 2.0);
-    const double k4 = s(e - h * k3);
-    e -= h * (k1 + 2.0 * k2 + 2.0 * k3 + k4) / 6.0;
-  }
-  return e;
+  return testing::AfterStraightPath(e, length, layer, z, m, model, 0.001);
 }
 
 // Cornell, alpha 70, theta 40: the ion goes x / sin 70 into the foil, the scattered ion
@@ -470,10 +455,7 @@ TEST_F(DepthResolution, CornellFoilExitEnergyIsTheLossAlongTheTwoStraightPaths) 
   const ParameterSet& p = params();
   const double m1 = p.m1;
   const double m2 = p.mt;
-  const double k = std::pow(
-      (m1 * std::cos(kTheta) + std::sqrt(m2 * m2 - m1 * m1 * std::sin(kTheta) * std::sin(kTheta))) /
-          (m1 + m2),
-      2.0);
+  const double k = testing::ElasticKinematicFactor(m1, m2, kTheta);
   const Layer& foil = session().sample.layers.at(0);
   const double t = foil.thickness;
   const StoppingModel model = StoppingModelOf(session());
@@ -502,10 +484,7 @@ TEST_F(DepthResolution, NormalIncidenceTransmissionHasTheStraightPathsEffectiveS
     const ParameterSet& p = params();
     const double m1 = p.m1;
     const double m2 = p.mt;
-    const double k = std::pow((m1 * std::cos(kTheta) +
-                               std::sqrt(m2 * m2 - m1 * m1 * std::sin(kTheta) * std::sin(kTheta))) /
-                                  (m1 + m2),
-                              2.0);
+    const double k = testing::ElasticKinematicFactor(m1, m2, kTheta);
     const Layer& foil = session().sample.layers.at(0);
     const double t = foil.thickness;
     const StoppingModel model = StoppingModelOf(session());

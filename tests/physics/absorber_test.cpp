@@ -45,15 +45,21 @@ TEST_F(Absorber, FoilThinnerThanOneStep) {
   EXPECT_NEAR(pass.stragglingWith, 8.11152 + 574.246, 2e-3);
   EXPECT_NEAR(pass.endPosition, 0.02, 1e-15);
   EXPECT_TRUE(pass.complete);
-}
-
-TEST_F(Absorber, StragglingOffLeavesOnlyTheInhomogeneity) {
+  // Straggling off leaves only the inhomogeneity.
   TransportOptions off = bohrOnly;
   off.CheckStraggling = false;
-  const FoilTransport pass =
+  const FoilTransport plain =
       AbsorberTransport(2000.0, Foil(0.02), helium, FoilSettings{0.05, 0.1, off}, model);
-  EXPECT_EQ(pass.stragglingWithout, 0.0);
-  EXPECT_NEAR(pass.stragglingWith, 574.246, 2e-3);
+  EXPECT_EQ(plain.stragglingWithout, 0.0);
+  EXPECT_NEAR(plain.stragglingWith, 574.246, 2e-3);
+  // A layer without matter before the foil is crossed unchanged.
+  LayerStructure behindVacuum = Foil(0.02);
+  behindVacuum.layers.insert(behindVacuum.layers.begin(),
+                             MakeLayer(kSubstrateThickness, 0.0, {{14, 1.0}}));
+  EXPECT_NEAR(
+      AbsorberTransport(2000.0, behindVacuum, helium, FoilSettings{0.05, 0.0, bohrOnly}, model)
+          .exitEnergy,
+      1995.2127, 1e-4);
 }
 
 // An iteration step of 0.01 micron is raised to 0.05: through 0.1 micron two steps,
@@ -74,14 +80,6 @@ TEST_F(Absorber, ParticleStoppedInTheFoilLeavesWithAlmostNothing) {
   const FoilTransport thick = AbsorberTransport(2000.0, Foil(kSubstrateThickness), helium,
                                                 FoilSettings{0.05, 0.0, bohrOnly}, model);
   EXPECT_EQ(thick.exitEnergy, 1e-10);
-}
-
-TEST_F(Absorber, LayerWithoutMatterIsCrossedUnchanged) {
-  LayerStructure foil = Foil(0.02);
-  foil.layers.insert(foil.layers.begin(), MakeLayer(kSubstrateThickness, 0.0, {{14, 1.0}}));
-  const FoilTransport pass =
-      AbsorberTransport(2000.0, foil, helium, FoilSettings{0.05, 0.0, bohrOnly}, model);
-  EXPECT_NEAR(pass.exitEnergy, 1995.2127, 1e-4);
 }
 
 TEST_F(Absorber, TableWithoutFoilIsZero) {

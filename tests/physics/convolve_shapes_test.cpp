@@ -64,50 +64,30 @@ TEST(ConvolveShapesInterpolation, DegeneratePowerFormFallsBackToTheParabola) {
 // ---------------------------------------------------------------------------
 // Early returns: one side absent or negligible
 
-TEST(ConvolveShapesEarly, AbsentSideReturnsTheOtherUnchanged) {
-  PhysicsTables noTables;                                    // none of these needs the table
-  auto r = ConvolveShapes(3.0, 2.0, 1e-11, 50.0, noTables);  // no width on the second side
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 3.0);
-  EXPECT_EQ(r->shape, 2.0);
-  r = ConvolveShapes(3.0, 2.0, 5.0, 5e-5, noTables);  // no shape on the second side
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 3.0);
-  EXPECT_EQ(r->shape, 2.0);
-  // The first side absent after the exchange: (2, 1) stays.
-  r = ConvolveShapes(2.0, 1.0, 1e-12, 100.0, noTables);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 2.0);
-  EXPECT_EQ(r->shape, 1.0);
-  // Shapes above 100 count as 100.
-  r = ConvolveShapes(3.0, 400.0, 0.0, 1.0, noTables);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->shape, 100.0);
-}
-
-TEST(ConvolveShapesEarly, NegativeShapeDescribesNoDistribution) {
-  auto r = ConvolveShapes(1.0, -5.0, 2.0, 100.0, PhysicsTables{});
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 2.0);
-  EXPECT_EQ(r->shape, 100.0);
-}
-
-TEST(ConvolveShapesEarly, RatiosBeyondOneToHundredReturnTheWiderSideClipped) {
-  PhysicsTables noTables;
-  // rho = 0.004 / 0.5 = 0.008 <= 0.01: the first side, its shape clipped to 0.4641.
-  auto r = ConvolveShapes(0.5, 0.3, 0.004, 0.2, noTables);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 0.5);
-  EXPECT_EQ(r->shape, kMinGridShape);
-  // rho = 150: the second side.
-  r = ConvolveShapes(1.0, 80.0, 150.0, 2.0, noTables);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 150.0);
-  EXPECT_EQ(r->shape, 2.0);
-  // Exactly 1:100 is still the wider side alone (r = 13).
-  r = ConvolveShapes(1.0, 3.0, 100.0, 3.0, noTables);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->width, 100.0);
+// None of these needs the table: one side absent or negligible, or the ratio of the
+// widths beyond 1:100, returns one side as it is.
+TEST(ConvolveShapesEarly, AbsentOrNegligibleSideReturnsTheOtherUnchanged) {
+  struct Case {
+    double w1, m1, w2, m2;
+    double width, shape;
+    const char* why;
+  };
+  const Case cases[] = {
+      {3.0, 2.0, 1e-11, 50.0, 3.0, 2.0, "no width on the second side"},
+      {3.0, 2.0, 5.0, 5e-5, 3.0, 2.0, "no shape on the second side"},
+      {2.0, 1.0, 1e-12, 100.0, 2.0, 1.0, "the first side absent after the exchange"},
+      {3.0, 400.0, 0.0, 1.0, 3.0, 100.0, "shapes above 100 count as 100"},
+      {1.0, -5.0, 2.0, 100.0, 2.0, 100.0, "a negative shape describes no distribution"},
+      {0.5, 0.3, 0.004, 0.2, 0.5, kMinGridShape, "rho = 0.008: the first side, shape clipped"},
+      {1.0, 80.0, 150.0, 2.0, 150.0, 2.0, "rho = 150: the second side"},
+      {1.0, 3.0, 100.0, 3.0, 100.0, 3.0, "exactly 1:100 is still the wider side alone"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::optional<PearsonShape> r = ConvolveShapes(c.w1, c.m1, c.w2, c.m2, PhysicsTables{});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->width, c.width);
+    EXPECT_EQ(r->shape, c.shape);
+  }
 }
 
 TEST(ConvolveShapesEarly, RefusesWhenTheTableIsNeededButMissing) {

@@ -111,7 +111,7 @@ TEST(ElementFileTest, IsotopeMassesRoundToTheNearestIntegerHalvesToEven) {
   EXPECT_EQ(r.isotopeMassNumber[4], 12);  // 12.49 -> 12
 }
 
-TEST(ElementFileTest, TenIsotopesAreReadElevenStopTheLoadingWithStatus2) {
+TEST(ElementFileTest, TenIsotopesAreRead) {
   std::string ten = "10";
   for (int a = 112; a < 122; ++a)
     ten += " " + std::to_string(a) + ".0 0.1";
@@ -119,44 +119,41 @@ TEST(ElementFileTest, TenIsotopesAreReadElevenStopTheLoadingWithStatus2) {
   ASSERT_EQ(ParseElementText(Record("SN 50", ten), table), 0);
   ASSERT_EQ(table[50].isotopeCount, 10);
   EXPECT_EQ(table[50].isotopeMassNumber[9], 121);
+}
 
+// A bad record after a good one stops the loading with its status: the records read before
+// it are kept, the offending one is not stored.
+TEST(ElementFileTest, ABadRecordStopsTheLoadingWithItsStatusAndKeepsTheEarlierOnes) {
   std::string eleven = "11";
   for (int a = 112; a < 123; ++a)
     eleven += " " + std::to_string(a) + ".0 0.1";
-  ElementTable second;
-  EXPECT_EQ(ParseElementText(Record("C  6", "0") + Record("SN 50", eleven), second),
-            kLoadTooManyIsotopes);
-  EXPECT_TRUE(second[6].Present());    // read before the error: kept
-  EXPECT_FALSE(second[50].Present());  // the offending record is not stored
-  EXPECT_EQ(ParseElementText(Record("SN 50", "-1"), second), kLoadTooManyIsotopes);
-}
-
-TEST(ElementFileTest, AtomicNumbersOutsideTheTableStopWithStatus1) {
+  std::string cut = Record("O  8", "0");
+  cut.resize(cut.size() - 10);  // cut inside the mass line
+  struct Case {
+    std::string bad;
+    int status;
+    int absentZ;  // 0: outside the table
+    const char* why;
+  };
+  const Case cases[] = {
+      {Record("SN 50", eleven), kLoadTooManyIsotopes, 50, "eleven isotopes"},
+      {Record("XX 93", "0"), kLoadBadAtomicNumber, 0, "atomic number beyond the table"},
+      {"O  8 1,5 1.2 1.3 1.4 1.5\r\n", 226, 8, "comma as a decimal separator"},
+      {cut, kElementIoOffset + kIoReadPastEnd, 8, "file ending inside a record"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ElementTable table;
+    EXPECT_EQ(ParseElementText(Record("C  6", "0") + c.bad, table), c.status);
+    EXPECT_TRUE(table[6].Present());
+    if (c.absentZ > 0) {
+      EXPECT_FALSE(table[c.absentZ].Present());
+    }
+  }
   ElementTable table;
+  EXPECT_EQ(ParseElementText(Record("SN 50", "-1"), table), kLoadTooManyIsotopes);
   EXPECT_EQ(ParseElementText(Record("XX 0", "0"), table), kLoadBadAtomicNumber);
-  EXPECT_EQ(ParseElementText(Record("C  6", "0") + Record("XX 93", "0"), table),
-            kLoadBadAtomicNumber);
-  EXPECT_TRUE(table[6].Present());
-}
-
-TEST(ElementFileTest, MalformedNumbersGive226AndKeepEarlierRecords) {
-  ElementTable table;
-  const std::string bad = "O  8 1,5 1.2 1.3 1.4 1.5\r\n";  // comma as a decimal separator
-  EXPECT_EQ(ParseElementText(Record("C  6", "0") + bad, table), 226);
-  EXPECT_TRUE(table[6].Present());
-  EXPECT_FALSE(table[8].Present());
   EXPECT_EQ(ParseElementText("C  6.0 1 2 3 4 5\r\n", table), 226);       // Z must be an integer
   EXPECT_EQ(ParseElementText(Record("C  6", "1 1e999 1"), table), 226);  // out of range
-}
-
-TEST(ElementFileTest, AFileEndingInsideARecordIsAnErrorAndTheRecordIsNotStored) {
-  ElementTable table;
-  std::string record = Record("O  8", "0");
-  record.resize(record.size() - 10);  // cut inside the mass line
-  EXPECT_EQ(ParseElementText(Record("C  6", "0") + record, table),
-            kElementIoOffset + kIoReadPastEnd);
-  EXPECT_TRUE(table[6].Present());
-  EXPECT_FALSE(table[8].Present());
 }
 
 TEST(ElementFileTest, EmptyFileAndTrailingDigitsReadNothing) {

@@ -293,21 +293,24 @@ TEST(MsIncomingStep, RejectsUnusableInputWithoutTouchingTheState) {
   noAtoms.amountSum = 0.0;
   Layer negative = SiliconLayer();
   negative.elements[0].amount = -1.0;
+  struct Case {
+    Layer layer;
+    double pathFactor, energy;
+    int z1;
+  };
+  const Case cases[] = {{SiliconLayer(), 1.0, 0.0, 2},
+                        {SiliconLayer(), 1.0, -5.0, 2},
+                        {SiliconLayer(), 0.0, 2000.0, 2},
+                        {SiliconLayer(), 1.0, 2000.0, 0},
+                        {noAtoms, 1.0, 2000.0, 2},
+                        {negative, 1.0, 2000.0, 2},
+                        {SiliconLayer(), 1.0, std::nan(""), 2}};
   MsState in;
-  EXPECT_EQ(IncomingMsStep(in, SiliconLayer(), 0.01, 0.01, 1.0, 0.0, 2, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, SiliconLayer(), 0.01, 0.01, 1.0, -5.0, 2, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, SiliconLayer(), 0.01, 0.01, 0.0, 2000.0, 2, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, SiliconLayer(), 0.01, 0.01, 1.0, 2000.0, 0, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, noAtoms, 0.01, 0.01, 1.0, 2000.0, 2, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, negative, 0.01, 0.01, 1.0, 2000.0, 2, t),
-            MsStepStatus::kInvalidInput);
-  EXPECT_EQ(IncomingMsStep(in, SiliconLayer(), 0.01, 0.01, 1.0, std::nan(""), 2, t),
-            MsStepStatus::kInvalidInput);
+  for (const Case& c : cases) {
+    EXPECT_EQ(IncomingMsStep(in, c.layer, 0.01, 0.01, c.pathFactor, c.energy, c.z1, t),
+              MsStepStatus::kInvalidInput)
+        << c.pathFactor << " " << c.energy << " " << c.z1;
+  }
   EXPECT_EQ(in.totalReducedThickness, 0.0);
   EXPECT_EQ(in.stepMode, 0);
 }

@@ -157,21 +157,6 @@ TEST(SrModuleTable, OldAllElementTablesAreNotSrModule) {
   EXPECT_FALSE(LooksLikeSrModule("Energy  H He Li\r\n100 1 2 3\r\n"));
 }
 
-TEST(SrModuleTable, EntryNamesTheTarget) {
-  const auto e = ParseSrimEntry("4HE in SI    /data/he in si.txt");
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->symbol, "HE");
-  EXPECT_EQ(e->targetSymbol, "SI");
-  EXPECT_EQ(e->massNumber, 4);
-  EXPECT_EQ(e->path, "/data/he in si.txt");
-  const auto h = ParseSrimEntry("1H  in SI    C:\\srim\\h.txt");
-  ASSERT_TRUE(h);
-  EXPECT_EQ(h->symbol, "H ");
-  EXPECT_EQ(h->targetSymbol, "SI");
-  EXPECT_EQ(h->path, "C:\\srim\\h.txt");
-  EXPECT_EQ(h->massNumber, 1);
-}
-
 TEST(SrModuleTable, LoadedThroughTheStoppingList) {
   testing::TempDir dir;
   const auto path = dir / "he_in_si.txt";

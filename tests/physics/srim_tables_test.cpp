@@ -13,6 +13,7 @@
 #include "model/messages.hpp"
 #include "physics/stopping.hpp"
 #include "physics/zbl_test_elements.hpp"
+#include "support/temp_dir.hpp"
 
 namespace dodavev {
 namespace {
@@ -34,62 +35,44 @@ std::string TableText(int rows, const std::string& header = "Energy  H He Li ...
 
 class SrimFiles : public ::testing::Test {
  protected:
-  SrimFiles() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("dodavev_srim_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  ~SrimFiles() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
   std::string Write(const std::string& name, const std::string& content) {
-    const auto path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
+    testing::WriteFile(dir_ / name, content);
+    return (dir_ / name).string();
   }
 
-  std::filesystem::path dir_;
+  testing::TempDir tempDir_;
+  const std::filesystem::path& dir_ = tempDir_.path();
   ElementTable elements = TestElements();
   CollectingSink sink;
 };
 
-TEST(SrimEntry, DriveLetterLayout) {
-  const auto e = ParseSrimEntry("4HE    C:\\srim\\he in all.dat");
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->massNumber, 4);
-  EXPECT_EQ(e->symbol, "HE");
-  EXPECT_EQ(e->path, "C:\\srim\\he in all.dat");
-}
-
-TEST(SrimEntry, FourBlankLayoutWithOneLetterSymbol) {
-  const auto h = ParseSrimEntry("1H     /data/h.dat");
-  ASSERT_TRUE(h);
-  EXPECT_EQ(h->massNumber, 1);
-  EXPECT_EQ(h->symbol, "H ");
-  EXPECT_EQ(h->path, "/data/h.dat");
-  const auto c = ParseSrimEntry("12C     /data/c 12.dat");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->massNumber, 12);
-  EXPECT_EQ(c->symbol, "C ");
-  EXPECT_EQ(c->path, "/data/c 12.dat");
-}
-
-TEST(SrimEntry, FourBlanksComeBeforeADriveLetter) {
-  // A path that itself holds a ":\" (a Linux file name may) stays whole.
-  const auto e = ParseSrimEntry("4HE    /s:\\:8");
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->massNumber, 4);
-  EXPECT_EQ(e->symbol, "HE");
-  EXPECT_EQ(e->path, "/s:\\:8");
-  // Without the four blanks the drive letter still locates the path.
-  const auto w = ParseSrimEntry("4HE-..-C:\\srim\\he.dat");
-  ASSERT_TRUE(w);
-  EXPECT_EQ(w->massNumber, 4);
-  EXPECT_EQ(w->symbol, "HE");
-  EXPECT_EQ(w->path, "C:\\srim\\he.dat");
+// Mass number and symbol, then the path after four blanks or from its drive letter.
+TEST(SrimEntry, MassNumberSymbolAndPathOfEachLayout) {
+  struct Case {
+    const char* entry;
+    int massNumber;
+    const char* symbol;
+    const char* path;
+    const char* target;  // SR module tables name the target element too
+  };
+  const Case cases[] = {{"4HE    C:\\srim\\he in all.dat", 4, "HE", "C:\\srim\\he in all.dat", ""},
+                        {"1H     /data/h.dat", 1, "H ", "/data/h.dat", ""},
+                        {"12C     /data/c 12.dat", 12, "C ", "/data/c 12.dat", ""},
+                        // A path that itself holds a ":\" (a Linux file name may) stays whole.
+                        {"4HE    /s:\\:8", 4, "HE", "/s:\\:8", ""},
+                        // Without the four blanks the drive letter still locates the path.
+                        {"4HE-..-C:\\srim\\he.dat", 4, "HE", "C:\\srim\\he.dat", ""},
+                        {"4HE in SI    /data/he in si.txt", 4, "HE", "/data/he in si.txt", "SI"},
+                        {"1H  in SI    C:\\srim\\h.txt", 1, "H ", "C:\\srim\\h.txt", "SI"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    const auto e = ParseSrimEntry(c.entry);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->massNumber, c.massNumber);
+    EXPECT_EQ(e->symbol, c.symbol);
+    EXPECT_EQ(e->path, c.path);
+    EXPECT_EQ(e->targetSymbol, c.target);
+  }
 }
 
 TEST(SrimEntry, UnreadableMassNumberAndMissingLayout) {

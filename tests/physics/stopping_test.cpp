@@ -115,17 +115,6 @@ TEST_F(StoppingZbl, BraggSumOfTwoElementLayer) {
                    LayerStopping(csi, 2, 4.0, 2000.0, model));
 }
 
-TEST_F(StoppingZbl, NuclearStoppingOnlyForIonsHeavierThanHelium) {
-  const Layer si = MakeLayer(1.0, 5.0, {{14, 1.0}});
-  const StoppingModel model{elements};
-  EXPECT_DOUBLE_EQ(LayerStopping(si, 2, 4.0, 500.0, model),
-                   ElectronicStoppingZbl(14, 2, 4.0, 500.0, elements) * 5.0);
-  EXPECT_DOUBLE_EQ(LayerStopping(si, 3, 7.0, 500.0, model),
-                   (ElectronicStoppingZbl(14, 3, 7.0, 500.0, elements) +
-                    NuclearStoppingZbl(3, 14, 500.0, 28.085499, 7.0)) *
-                       5.0);
-}
-
 // The option "nuclear stopping for H and He ions" adds the ZBL nuclear stopping for them
 // too. By hand: 4He (m1 = 4) in Si (m2 = 28.085499) at 500 keV, D = 32.0855 (2^0.23 +
 // 14^0.23) = 96.504, eps = 32.5347 * 28.0855 * 500 / (28 D) = 169.08 (> 30, so ln(eps) /
@@ -141,9 +130,17 @@ TEST_F(StoppingZbl, NuclearStoppingForLightIonsOnRequest) {
               (ElectronicStoppingZbl(14, 2, 4.0, 500.0, elements) + 0.14899) * 5.0, 1e-4);
   EXPECT_NEAR(LayerStopping(si, 1, 1.0, 100.0, model),
               (ElectronicStoppingZbl(14, 1, 1.0, 100.0, elements) + 0.039673) * 5.0, 1e-5);
-  // Heavier ions get it either way.
+  // Without the option helium has electronic stopping only; heavier ions get the nuclear
+  // stopping either way.
+  const StoppingModel plain{elements};
+  EXPECT_DOUBLE_EQ(LayerStopping(si, 2, 4.0, 500.0, plain),
+                   ElectronicStoppingZbl(14, 2, 4.0, 500.0, elements) * 5.0);
+  EXPECT_DOUBLE_EQ(LayerStopping(si, 3, 7.0, 500.0, plain),
+                   (ElectronicStoppingZbl(14, 3, 7.0, 500.0, elements) +
+                    NuclearStoppingZbl(3, 14, 500.0, 28.085499, 7.0)) *
+                       5.0);
   EXPECT_DOUBLE_EQ(LayerStopping(si, 3, 7.0, 500.0, model),
-                   LayerStopping(si, 3, 7.0, 500.0, StoppingModel{elements}));
+                   LayerStopping(si, 3, 7.0, 500.0, plain));
 }
 
 TEST_F(StoppingZbl, UnknownElementsAndEmptyLayersGiveNoStopping) {

@@ -12,6 +12,7 @@
 #include <limits>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/calculations.hpp"
@@ -123,15 +124,6 @@ TEST(ResonanceRowFiller, CountsAreTheSummedYieldTimesDoseAndSolidAngle) {
     EXPECT_EQ(twice[static_cast<std::size_t>(c)], once[static_cast<std::size_t>(c)]);
 }
 
-TEST(ResonanceRowFiller, BeamBelowTheResonanceKeepsZeros) {
-  const RunResults r = ConstantStoppingWalk(990.0, 10);
-  const ResonanceRow row = FillResonanceRow(r, 990.0, 995.5, 1.0);
-  EXPECT_EQ(row[2], 990.0);
-  for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
-    EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0);
-  EXPECT_NEAR(row[11], 11.25, 1e-12);  // the yield of the run is still counted
-}
-
 TEST(ResonanceRowFiller, BeamAtTheResonanceTakesTheSurfaceRow) {
   const RunResults r = ConstantStoppingWalk(995.5, 10);
   const ResonanceRow row = FillResonanceRow(r, 995.5, 995.5, 1.0);
@@ -140,13 +132,19 @@ TEST(ResonanceRowFiller, BeamAtTheResonanceTakesTheSurfaceRow) {
   EXPECT_EQ(row[10], 2.0);
 }
 
-TEST(ResonanceRowFiller, ResonanceBeyondThePrintedRowsLeavesZeros) {
-  // The beam loses 2.77 keV over the three printed rows and never reaches Er 10 keV below;
-  // the zero rows after the walk (beam energy 0) are not taken for a crossing.
-  const RunResults r = ConstantStoppingWalk(1000.0, 3);
-  const ResonanceRow row = FillResonanceRow(r, 1000.0, 990.0, 1.0);
-  for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
-    EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0);
+// A beam below the resonance, and one that loses 2.77 keV over three printed rows and
+// never reaches Er 10 keV below (the zero rows after the walk, beam energy 0, are not taken
+// for a crossing): the columns keep their zeros.
+TEST(ResonanceRowFiller, ResonanceNotCrossedInThePrintedRowsLeavesZeros) {
+  for (const auto& [e0, er, rows] : {std::tuple{990.0, 995.5, 10}, std::tuple{1000.0, 990.0, 3}}) {
+    const ResonanceRow row = FillResonanceRow(ConstantStoppingWalk(e0, rows), e0, er, 1.0);
+    EXPECT_EQ(row[2], e0);
+    for (int c : {1, 3, 4, 5, 6, 7, 8, 9, 10})
+      EXPECT_EQ(row[static_cast<std::size_t>(c)], 0.0) << e0;
+  }
+  // The yield of the run is still counted.
+  EXPECT_NEAR(FillResonanceRow(ConstantStoppingWalk(990.0, 10), 990.0, 995.5, 1.0)[11], 11.25,
+              1e-12);
   RunResults none;
   const ResonanceRow empty = FillResonanceRow(none, 1000.0, 990.0, 1.0);
   EXPECT_EQ(empty[2], 1000.0);
@@ -238,6 +236,17 @@ class ExcitationCurve : public testing::StartedSession {
   double ProtonStopping(double e) {
     return LayerStopping(session().sample.layers.at(0), 1, 1.0, e, StoppingModelOf(session()));
   }
+  // Thick-target yield of a Lorentzian resonance (Amsel & Maurel; Gove 1959) for 8 microC:
+  //   counts = (Q/e) Omega N (integral sigma dE) / S(Er),
+  //   integral sigma dE = sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)),
+  // for a beam of E0 that slows down far below Er; N atoms/cm3, sigmaR barn/sr, S along
+  // the beam path (independent of the angle of incidence: the path per energy lost is 1/S).
+  double ThickTargetCounts(double e0, double er, double gamma, double sigmaR, double n) {
+    const double integral =
+        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
+    return 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3 * n * integral /
+           (ProtonStopping(er) * 1e4);
+  }
   void Protons(const char* target, const char* mt, const char* qm) {
     params().Edit1_z1 = "1";
     params().Edit1_m1 = "1";
@@ -323,11 +332,7 @@ TEST_F(ExcitationCurve, StoppedCurveEndsWithHowManyEnergiesItRan) {
 
 // 18O(p,alpha)15N at 629 keV, written here as a Lorentzian of 2.1 keV and 200 mbarn/sr,
 // in 18O-enriched SiO2. Far above the resonance every proton crosses it once, and the
-// number of reactions is the thick-target yield (e.g. Amsel & Maurel; Gove 1959):
-//   counts = (Q/e) Omega N (integral sigma dE) / S(Er),
-// integral sigma dE = sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)) for a beam of
-// E0 that slows down far below Er, N the 18O atoms per volume, S the stopping along the
-// beam path (independent of the angle of incidence: the path per energy lost is 1 / S).
+// number of reactions is the thick-target yield, at either angle of incidence.
 TEST_F(ExcitationCurve, ThickTargetYieldOfAnNraResonanceFromAFile) {
   const double er = 629.0, gamma = 2.1, sigmaR = 0.2;  // barn/sr
   Protons("o", "18", "3.98");
@@ -340,14 +345,7 @@ TEST_F(ExcitationCurve, ThickTargetYieldOfAnNraResonanceFromAFile) {
   params().Edit1_depthmax = "2";  // 140 keV of the beam's slowing down: Er is crossed
   Ok();
   UseLorentzianTable(8, 18, 2, 4, er, gamma, 1000.0 * sigmaR);
-  const double n18 = 6.6e22 * 2.0 / 3.0;      // 18O atoms per cm3
-  const double S = ProtonStopping(er) * 1e4;  // keV per cm
-  const double perIon = 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3;
-  auto thick = [&](double e0) {
-    const double integral =
-        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
-    return perIon * n18 * integral / S;
-  };
+  const double n18 = 6.6e22 * 2.0 / 3.0;  // 18O atoms per cm3
   for (const char* alpha : {"80", "45"}) {
     params().Edit1_a = alpha;
     Ok();
@@ -355,7 +353,8 @@ TEST_F(ExcitationCurve, ThickTargetYieldOfAnNraResonanceFromAFile) {
     Run(0);
     ASSERT_EQ(Rows(), 25);
     const double far = Col(25, 11);  // 80 keV above the resonance
-    EXPECT_NEAR(far / thick(709.0), 1.0, 0.04) << "alpha " << alpha;
+    EXPECT_NEAR(far / ThickTargetCounts(709.0, er, gamma, sigmaR, n18), 1.0, 0.04)
+        << "alpha " << alpha;
     // Half height of the rising edge within the larger of the step and 3 keV of Er.
     EXPECT_NEAR(EnergyAtCounts(far / 2.0), er, 5.0) << "alpha " << alpha;
     // 40 keV below the resonance only its tail is left: sigmaR gamma/2 (pi/2 - atan(80/2.1))
@@ -364,18 +363,6 @@ TEST_F(ExcitationCurve, ThickTargetYieldOfAnNraResonanceFromAFile) {
     EXPECT_GE(Col(1, 11), 0.0);
     EXPECT_EQ(Col(1, 1), 0.0);
     EXPECT_GT(Col(25, 1), 0.0);
-  }
-  // Doubling the dose doubles the counts and nothing else.
-  const std::string before = session().OutputLog;
-  const ResonanceTable table = session().studies.resonance;
-  params().Edit1_q1 = "16";
-  Ok();
-  UseLorentzianTable(8, 18, 2, 4, er, gamma, 1000.0 * sigmaR);
-  Run(0);
-  for (int r = 1; r <= 25; ++r) {
-    EXPECT_DOUBLE_EQ(Col(r, 11), 2.0 * table.at(r, 11));
-    for (int c = 1; c <= 10; ++c)
-      EXPECT_EQ(Col(r, c), table.at(r, c));
   }
 }
 
@@ -469,71 +456,61 @@ TEST_F(ExcitationCurve, NarrowResonanceAtTheSurfaceKeepsItsPredictedEdge) {
   EXPECT_NEAR(half, er + p.EnergyAt(0.5), 0.02);
 }
 
-// A 0.1 keV resonance walked in 0.3 nm steps: 200 steps cover only about 6 keV of the
-// beam's slowing down, so 8 keV above the resonance the beam crosses it far beyond the
-// printed rows. The plateau is still the thick-target yield (Amsel & Maurel; Gove 1959)
-//   counts = (Q/e) Omega N sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)) / S(Er),
-// less the Lorentzian tail below Er - 10 keV that the walk leaves when the beam lies
-// entirely below the resonance (gamma / (2 pi 10 keV) = 0.16 %); 2 %.
-TEST_F(ExcitationCurve, NarrowResonanceFarBelowThePrintedRowsKeepsItsPlateau) {
-  const double er = 429.0, gamma = 0.1, sigmaR = 0.5;  // barn/sr
-  Protons("n", "15", "4.965");
-  params().richedit1 = "S=\nn=9.0e22\nsi,3\nn15,4\n";
-  params().Edit1_bes = "0";
-  params().Edit1_asb = "0";
-  params().CheckMS = false;
-  params().Edit1_x = "0.0003";
-  params().Edit1_depthmax = "1";  // the walk ends below the resonance, long before 1 micron
-  params().Edit1_er = "429";
-  params().Edit1_fwhm = "0.1";
-  params().Edit1_rezmin = "436";
-  params().Edit1_rezmax = "437";
-  params().Edit1_estep = "1";
-  Ok();
-  UseLorentzianTable(7, 15, 2, 4, er, gamma, 1000.0 * sigmaR);
-  Run(0);
-  ASSERT_EQ(Rows(), 2);
-  EXPECT_TRUE(messages().empty()) << messages().front();
-  const double n15 = 9.0e22 * 4.0 / 7.0;
-  for (int r = 1; r <= 2; ++r) {
-    const double e0 = Col(r, 2);
-    const double integral =
-        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
-    const double thick = 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3 * n15 *
-                         integral / (ProtonStopping(er) * 1e4);
-    EXPECT_NEAR(Col(r, 11) / thick, 1.0, 0.02) << "E0 " << e0;
-  }
-}
-
-// A 0.1 keV Breit-Wigner resonance at 1683.3 keV in aluminium, 27Al(p,alpha)24Mg
-// (Q = 1.600 MeV), walked in 1 nm steps: 4 and 5 keV above the resonance the beam has not
-// reached it within the 200 printed rows (about 0.04 keV each), and the plateau must still
-// be the thick-target yield (Q/e) Omega N integral(sigma dE) / S(Er), with
-// integral(sigma dE) = sigmaR gamma / 2 (pi/2 + atan(2 (E0 - Er) / gamma)) for a beam
-// starting at E0 (Amsel & Maurel; Gove 1959), N = 6.02e22 atoms/cm3 of 27Al.
+// A 0.1 keV resonance (sigmaR 0.5 barn/sr) walked in steps so fine that the 200 printed
+// rows cover only a few keV of the beam's slowing down: a few keV above the resonance the
+// beam crosses it beyond the printed rows, and the plateau must still be the thick-target
+// yield; 2 % (the straggled beam's steps against the textbook plateau, and the Lorentzian
+// tail below Er - 10 keV that the walk leaves, gamma / (2 pi 10 keV) = 0.16 %).
 TEST_F(ExcitationCurve, NarrowResonanceBeyondThePrintedRowsKeepsTheThickTargetPlateau) {
-  const double er = 1683.3, gamma = 0.1, sigmaR = 0.5;  // keV, keV, barn/sr
-  Protons("al", "27", "1.600");
-  params().richedit1 = "S=\nn=6.02e22\nal27,1\n";
-  params().Edit1_x = "0.001";
-  params().Edit1_er = "1683.3";
-  params().Edit1_fwhm = "0.1";
-  params().Edit1_rezmin = "1687.3";
-  params().Edit1_rezmax = "1688.3";
-  params().Edit1_estep = "1";
-  Ok();
-  UseLorentzianTable(13, 27, 2, 4, er, gamma, 1000.0 * sigmaR);
-  Run(0);
-  ASSERT_EQ(Rows(), 2);
-  const double S = ProtonStopping(er) * 1e4;  // keV per cm
-  const double perIon = 8e-6 / 1.602176634e-19 * session().params.solid_angle * 1e-3;
-  for (int r = 1; r <= 2; ++r) {
-    const double e0 = Col(r, 2);
-    const double integral =
-        sigmaR * 1e-24 * gamma / 2.0 * (kPi / 2.0 + std::atan(2.0 * (e0 - er) / gamma));
-    const double thick = perIon * 6.02e22 * integral / S;
-    // 2 %: the straggled beam's steps against the textbook plateau.
-    EXPECT_NEAR(Col(r, 11) / thick, 1.0, 0.02) << "E0 " << e0;
+  struct Case {
+    const char* reaction;
+    int z, mass;
+    const char* target;
+    const char* q;  // MeV
+    const char* sample;
+    double n;           // atoms/cm3 of the resonant isotope
+    double er;          // keV
+    const char* step;   // micron
+    double from;        // keV, two energies 1 keV apart
+    bool noBeamSpread;  // no beam energy or angular spread, no multiple scattering
+  };
+  const Case cases[] = {
+      // 0.3 nm steps: 200 steps are about 6 keV; the walk ends below the resonance.
+      {"15N(p,alpha gamma)12C", 7, 15, "n", "4.965", "S=\nn=9.0e22\nsi,3\nn15,4\n",
+       9.0e22 * 4.0 / 7.0, 429.0, "0.0003", 436.0, true},
+      // 1 nm steps: 200 rows of about 0.04 keV each.
+      {"27Al(p,alpha)24Mg", 13, 27, "al", "1.600", "S=\nn=6.02e22\nal27,1\n", 6.02e22, 1683.3,
+       "0.001", 1687.3, false}};
+  const ParameterSet start = params();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reaction);
+    params() = start;
+    const double gamma = 0.1, sigmaR = 0.5;
+    const std::string mass = std::to_string(c.mass);
+    Protons(c.target, mass.c_str(), c.q);
+    params().richedit1 = c.sample;
+    if (c.noBeamSpread) {
+      params().Edit1_bes = "0";
+      params().Edit1_asb = "0";
+      params().CheckMS = false;
+      params().Edit1_depthmax = "1";  // the walk ends below the resonance long before
+    }
+    params().Edit1_x = c.step;
+    params().Edit1_er = std::to_string(c.er);
+    params().Edit1_fwhm = "0.1";
+    params().Edit1_rezmin = std::to_string(c.from);
+    params().Edit1_rezmax = std::to_string(c.from + 1.0);
+    params().Edit1_estep = "1";
+    Ok();
+    UseLorentzianTable(c.z, c.mass, 2, 4, c.er, gamma, 1000.0 * sigmaR);
+    Run(0);
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    for (int r = 1; r <= 2; ++r) {
+      const double e0 = Col(r, 2);
+      EXPECT_NEAR(Col(r, 11) / ThickTargetCounts(e0, c.er, gamma, sigmaR, c.n), 1.0, 0.02)
+          << "E0 " << e0;
+    }
   }
 }
 

@@ -30,39 +30,36 @@ void ExpectGeometries(const OptimisationPlan& plan, const std::vector<ScanGeomet
 
 // ---- The geometries of a scan --------------------------------------------------------------
 
-TEST(OptimisationPlan, ErdAlphaScanRunsFromOneStepBelowTheta) {
-  // ERD, theta 10, step 2: alpha starts at one step and stops one step below theta.
-  const OptimisationPlan plan = PlanOptimisation({10, 10, 0, 2, true});
-  EXPECT_TRUE(plan.alphaScan);
-  ExpectGeometries(plan, {{2, 10}, {4, 10}, {6, 10}, {8, 10}});
-}
-
-TEST(OptimisationPlan, OtherKindsStartAtAlfaMin) {
-  // RBS, theta 150 fixed, Alfa min. 141, step 3: 141, 144, 147.
-  const OptimisationPlan plan = PlanOptimisation({150, 150, 141, 3, false});
-  EXPECT_TRUE(plan.alphaScan);
-  ExpectGeometries(plan, {{141, 150}, {144, 150}, {147, 150}});
-}
-
-TEST(OptimisationPlan, ThetaScanTakesEveryAlphaOnlyAtTheFirstTheta) {
-  // Theta 150..156 in steps of 2 from alpha 144: the first theta at 144, 146, 148; each
-  // later theta once, one step below itself.
-  const OptimisationPlan plan = PlanOptimisation({150, 156, 144, 2, false});
-  EXPECT_FALSE(plan.alphaScan);
-  ExpectGeometries(plan, {{144, 150}, {146, 150}, {148, 150}, {150, 152}, {152, 154}, {154, 156}});
-}
-
-TEST(OptimisationPlan, ErdThetaScan) {
-  const OptimisationPlan plan = PlanOptimisation({6, 10, 0, 2, true});
-  EXPECT_FALSE(plan.alphaScan);
-  ExpectGeometries(plan, {{2, 6}, {4, 6}, {6, 8}, {8, 10}});
-}
-
-TEST(OptimisationPlan, ThetaMinZeroStartsAtTwoSteps) {
-  // Theta min. 0 with step 2: the first theta is 4; the mode follows the typed range.
-  const OptimisationPlan plan = PlanOptimisation({0, 8, 0, 2, false});
-  EXPECT_FALSE(plan.alphaScan);
-  ExpectGeometries(plan, {{0, 4}, {2, 4}, {4, 6}, {6, 8}});
+TEST(OptimisationPlan, GeometriesOfEachScanByHand) {
+  struct Case {
+    const char* what;
+    OptimisationInputs in;
+    bool alphaScan;
+    std::vector<ScanGeometry> geometries;
+  };
+  const Case cases[] = {
+      // ERD, theta 10, step 2: alpha starts at one step and stops one step below theta.
+      {"erd alpha scan", {10, 10, 0, 2, true}, true, {{2, 10}, {4, 10}, {6, 10}, {8, 10}}},
+      // RBS, theta 150 fixed, Alfa min. 141, step 3: 141, 144, 147.
+      {"alpha scan from alfa min",
+       {150, 150, 141, 3, false},
+       true,
+       {{141, 150}, {144, 150}, {147, 150}}},
+      // Theta 150..156 in steps of 2 from alpha 144: the first theta at 144, 146, 148; each
+      // later theta once, one step below itself.
+      {"theta scan",
+       {150, 156, 144, 2, false},
+       false,
+       {{144, 150}, {146, 150}, {148, 150}, {150, 152}, {152, 154}, {154, 156}}},
+      {"erd theta scan", {6, 10, 0, 2, true}, false, {{2, 6}, {4, 6}, {6, 8}, {8, 10}}},
+      // Theta min. 0 with step 2: the first theta is 4; the mode follows the typed range.
+      {"theta min 0", {0, 8, 0, 2, false}, false, {{0, 4}, {2, 4}, {4, 6}, {6, 8}}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const OptimisationPlan plan = PlanOptimisation(c.in);
+    EXPECT_EQ(plan.alphaScan, c.alphaScan);
+    ExpectGeometries(plan, c.geometries);
+  }
 }
 
 TEST(OptimisationPlan, DecimalStepsMeetTheirEndsWithoutDrift) {

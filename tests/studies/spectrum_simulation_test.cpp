@@ -19,6 +19,7 @@
 #include "engine/path.hpp"
 #include "engine/setup.hpp"
 #include "physics/stopping.hpp"
+#include "support/straight_path.hpp"
 
 namespace dodavev {
 namespace {
@@ -149,23 +150,6 @@ TEST_F(SpectrumSimulation, ThickSiliconHeightFollowsTheStoppingCrossSectionFormu
   EXPECT_NEAR(edge + 0.5, 134.28, 1.0);
 }
 
-// Energy after a straight path of `length` micron through `layer`, by fourth-order
-// Runge-Kutta in 10 nm pieces (independent of the walk's steps and corrections).
-double AfterStraightPath(double e, double length, const Layer& layer, int z, double m,
-                         const StoppingModel& model) {
-  const int n = std::max(1, static_cast<int>(length / 0.01));
-  const double h = length / n;
-  auto s = [&](double x) { return LayerStopping(layer, z, m, x, model); };
-  for (int i = 0; i < n; ++i) {
-    const double k1 = s(e);
-    const double k2 = s(e - h * k1 / 2.0);
-    const double k3 = s(e - h * k2 / 2.0);
-    const double k4 = s(e - h * k3);
-    e -= h * (k1 + 2.0 * k2 + 2.0 * k3 + k4) / 6.0;
-  }
-  return e;
-}
-
 // 2 MeV protons on thick silicon at 170 degrees in 50 nm steps: the 200th step lies at
 // 10 micron, yet protons reach the detector from twice as deep. At 15 micron the spectrum
 // must have the classic thick-target height
@@ -195,14 +179,13 @@ TEST_F(SpectrumSimulation, ProtonSpectrumKeepsItsThickTargetHeightBeyondThePrint
   const double m1 = params().m1, m2 = 28.0;
   const double y = m1 / m2 * std::sin(theta);
   const double root = std::sqrt(1.0 - y * y);
-  const double k = std::pow(
-      (m1 * std::cos(theta) + std::sqrt(m2 * m2 - m1 * m1 * std::sin(theta) * std::sin(theta))) /
-          (m1 + m2),
-      2.0);
+  const double k = testing::ElasticKinematicFactor(m1, m2, theta);
   const double outFactor = std::fabs(std::cos(theta));
-  auto beamAt = [&](double x) { return AfterStraightPath(2000.0, x, si, 1, m1, model); };
+  auto beamAt = [&](double x) {
+    return testing::AfterStraightPath(2000.0, x, si, 1, m1, model, 0.01);
+  };
   auto detectedAt = [&](double x) {
-    return AfterStraightPath(k * beamAt(x), x / outFactor, si, 1, m1, model);
+    return testing::AfterStraightPath(k * beamAt(x), x / outFactor, si, 1, m1, model, 0.01);
   };
   const double depth = 15.0;  // micron, well beyond the 200th step at 10 micron
   const double e = beamAt(depth);
@@ -293,24 +276,20 @@ TEST_F(SpectrumSimulation, FullSpectrumEdgesSitAtTheKinematicFactorOfTheRealIsot
 
 // ---- Proportions ---------------------------------------------------------------------------
 
-TEST_F(SpectrumSimulation, DoubleDoseDoublesEveryChannel) {
+TEST_F(SpectrumSimulation, DoubleDoseDoublesEveryChannelAndZeroDoseGivesNothing) {
   const Spectrum once = SubSpectrum();
   params().Edit1_q1 = "16";
   const Spectrum& twice = SubSpectrum();
-  double total = 0.0;
   for (int c = 1; c <= once.channels(); ++c) {
     const auto i = static_cast<std::size_t>(c);
     EXPECT_NEAR(twice[i], 2.0 * once[i], 1e-12 * (1.0 + once[i])) << c;
-    total += once[i];
   }
-  EXPECT_GT(total, 0.0);
-}
-
-TEST_F(SpectrumSimulation, ZeroDoseGivesAnEmptySpectrumWithoutNumbersGoingBad) {
+  EXPECT_GT(TotalCounts(once, params().detkevch), 0.0);
+  // No dose: an empty spectrum without numbers going bad.
   params().Edit1_q1 = "0";
-  const Spectrum& s = SubSpectrum();
-  EXPECT_DOUBLE_EQ(TotalCounts(s, params().detkevch), 0.0);
-  EXPECT_TRUE(AllFinite(s));
+  const Spectrum& none = SubSpectrum();
+  EXPECT_DOUBLE_EQ(TotalCounts(none, params().detkevch), 0.0);
+  EXPECT_TRUE(AllFinite(none));
   EXPECT_EQ(session().SpectrumFlag, SpectrumMode::kSpectrum);
 }
 
@@ -378,25 +357,15 @@ TEST_F(SpectrumSimulation, ForwardAnglesRunRecoilsAndForwardScatteringInTurn) {
   EXPECT_EQ(plan[3].kind, ReactionKind::kErd);
   EXPECT_EQ(plan[0].isotope.A, 1);
   EXPECT_EQ(plan[2].isotope.A, 12);
-
-  // The sum does not depend on the order of the runs.
+  // The recoils and the forward-scattered ions both reach the spectrum.
   RunRequest base;
   base.CalcMode = CalculationMode::kDepthWalk;
   base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   CollectingSink sink;
-  const FullSpectrumResult forward =
+  const FullSpectrumResult full =
       SimulateFullSpectrum(RunInputsOf(session()), base, plan, {1, nullptr}, sink);
-  const std::vector<FullSpectrumRun> reversed(plan.rbegin(), plan.rend());
-  const FullSpectrumResult backward =
-      SimulateFullSpectrum(RunInputsOf(session()), base, reversed, {1, nullptr}, sink);
-  const double total = TotalCounts(forward.sum, params().detkevch);
-  EXPECT_GT(total, 0.0);
+  EXPECT_GT(TotalCounts(full.sum, params().detkevch), 0.0);
   EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
-  ASSERT_EQ(forward.sum.channels(), backward.sum.channels());
-  for (int c = 1; c <= forward.sum.channels(); ++c) {
-    const auto i = static_cast<std::size_t>(c);
-    EXPECT_NEAR(forward.sum[i], backward.sum[i], 1e-12 * (1.0 + forward.sum[i]));
-  }
 }
 
 TEST_F(SpectrumSimulation, ParallelRunsGiveTheSerialSpectrumExactly) {
