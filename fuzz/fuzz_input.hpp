@@ -168,9 +168,11 @@ inline void HoldStepsFew(ParameterInputs& in) {
   in.Edit1_channels = "100";
 }
 
-// Copies the shipped examples into `dir`, their parameter files with HoldStepsFew.
+// Copies the shipped example files into `dir` (not the folders of the Python examples),
+// their parameter files with HoldStepsFew.
 inline void CopyExamples(const ScratchDir& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(DODAVEV_EXAMPLES_DIR)) {
+    if (!entry.is_regular_file()) continue;
     const std::filesystem::path name = entry.path().filename();
     std::string text = ReadFileOrAbort(entry.path());
     if (name.extension() == ".par") {
