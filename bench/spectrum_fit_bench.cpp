@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "app/calculations.hpp"
-#include "model/messages.hpp"
 #include "app/ok_action.hpp"
 #include "app/program.hpp"
 #include "app/session.hpp"
+#include "model/messages.hpp"
 #include "studies/spectrum_fit.hpp"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "model/input_ranges.hpp"
 #include "app/parameter_actions.hpp"
 #include "io/number_parse.hpp"
+#include "model/input_ranges.hpp"
 
 namespace dodavev {
 namespace {
