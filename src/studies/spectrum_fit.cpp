@@ -310,9 +310,11 @@ class FitModel {
   const Evaluation& Best() const { return best_; }
   std::vector<std::string>& StartMessages() { return startMessages_; }
 
-  // The residuals at x (cached: the Jacobian at the same x reuses them).
+  // The residuals at x (cached: the Jacobian at the same x, or at the best point found,
+  // reuses them).
   const Evaluation& Evaluate(const std::vector<double>& x) {
     if (last_.x == x) return last_;
+    if (best_.x == x) return best_;
     last_ = EvaluateIn(0, x, settings_.jobs, simulations_.load() == 0);
     if (last_.chi2 < best_.chi2) best_ = last_;
     return last_;
