@@ -92,12 +92,10 @@ void schalareffect1Click(Session& session) {
 }
 
 void depthandenergyresolution1Click(Session& session) {
-  RunRequest request;
-  request.CalcMode = CalculationMode::kDepthWalk;
-  request.SpectrumFlag = SpectrumMode::kResolution;
   auto run = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
-  SetUpCalculation(session, request, *run, session.messages);
+  RunRequest request =
+      SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kResolution, *run);
   const RunOutcome outcome =
       RunResolution(RunInputsOf(session), request, *run, *results, session.messages);
 
@@ -110,11 +108,9 @@ void depthandenergyresolution1Click(Session& session) {
 }
 
 void RunOptimisation(Session& session, const ScanSettings& settings) {
-  RunRequest request;
-  request.CalcMode = CalculationMode::kDepthWalk;
-  request.SpectrumFlag = SpectrumMode::kResolution;
   auto setupRun = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *setupRun, session.messages);
+  RunRequest request =
+      SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kResolution, *setupRun);
   setupRun.reset();
 
   ClearOptimisationTables(session.studies);
@@ -138,12 +134,10 @@ void optimization1Click(Session& session) {
 }
 
 void spectrumsimulation1Click(Session& session) {
-  RunRequest request;
-  request.CalcMode = CalculationMode::kDepthWalk;
-  request.SpectrumFlag = SpectrumMode::kSpectrum;
   auto run = std::make_unique<RunState>();
   auto results = std::make_unique<RunResults>();
-  SetUpCalculation(session, request, *run, session.messages);
+  RunRequest request =
+      SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kSpectrum, *run);
   WarnOfUncalibratedDetector(session.params, session.messages);
   const RunOutcome outcome =
       RunSpectrumWalk(RunInputsOf(session), request, *run, *results, session.messages);
@@ -157,11 +151,9 @@ void spectrumsimulation1Click(Session& session) {
 }
 
 void spektrumsim21Click(Session& session) {
-  RunRequest request;
-  request.CalcMode = CalculationMode::kDepthWalk;
-  request.SpectrumFlag = SpectrumMode::kFullSpectrum;
   auto prepared = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *prepared, session.messages);
+  RunRequest request =
+      SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kFullSpectrum, *prepared);
   WarnOfUncalibratedDetector(session.params, session.messages);
   const bool given = session.params.CheckBox1_given_target;
   const RunInputs inputs = RunInputsOf(session);
@@ -183,11 +175,9 @@ void spektrumsim21Click(Session& session) {
 }
 
 void RunExcitationCurve(Session& session, const ScanSettings& settings) {
-  RunRequest request;
-  request.CalcMode = CalculationMode::kExcitationCurve;
-  request.SpectrumFlag = SpectrumMode::kResonance;
   auto setupRun = std::make_unique<RunState>();
-  SetUpCalculation(session, request, *setupRun, session.messages);
+  RunRequest request =
+      SetUpRequest(session, CalculationMode::kExcitationCurve, SpectrumMode::kResonance, *setupRun);
   const char setupGeometry = setupRun->engine.GeometryKind;
   setupRun.reset();
 

@@ -12,4 +12,13 @@ void SetUpCalculation(Session& session, RunRequest& request, RunState& run, Mess
   PrepareCalculation(RunInputsOf(session), request, run, messages);
 }
 
+RunRequest SetUpRequest(Session& session, CalculationMode mode, SpectrumMode spectrum,
+                        RunState& run) {
+  RunRequest request;
+  request.CalcMode = mode;
+  request.SpectrumFlag = spectrum;
+  SetUpCalculation(session, request, run, session.messages);
+  return request;
+}
+
 }  // namespace dodavev

@@ -3,6 +3,8 @@
 // and of a first run (levels of the residual nucleus, the beam energy of the study).
 #pragma once
 
+#include "model/calculation_mode.hpp"
+
 namespace dodavev {
 
 class MessageSink;
@@ -11,5 +13,10 @@ struct RunState;
 struct Session;
 
 void SetUpCalculation(Session& session, RunRequest& request, RunState& run, MessageSink& messages);
+
+// A request of the given modes, set up on the session as above (messages to the session's
+// sink), with the set-up's first run in `run`.
+RunRequest SetUpRequest(Session& session, CalculationMode mode, SpectrumMode spectrum,
+                        RunState& run);
 
 }  // namespace dodavev

@@ -25,6 +25,11 @@ RunInputs RunInputsOf(const Session& session) {
                    session.crossSections, session.levDir};
 }
 
+FitInputs FitInputsOf(const Session& session, const RunInputs& run) {
+  return FitInputs{run, session.MeasuredSpectrum, !session.params.MeasuredSpectrumFile.empty(),
+                   session.params.CheckBox1_given_target};
+}
+
 TransportOptions TransportOptionsOf(const Session& session) {
   return RunSwitchesOf(session.params).transport;
 }

@@ -38,16 +38,12 @@ void spectrumfitClick(Session& session) {
   }
   request.channels = *channels;
 
-  RunRequest base;
-  base.CalcMode = CalculationMode::kDepthWalk;
-  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
   auto prepared = std::make_unique<RunState>();
-  SetUpCalculation(session, base, *prepared, session.messages);
+  RunRequest base =
+      SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kFullSpectrum, *prepared);
   const RunInputs inputs = RunInputsOf(session);
-  const FitInputs fitInputs{inputs, session.MeasuredSpectrum, !p.MeasuredSpectrumFile.empty(),
-                            p.CheckBox1_given_target};
   const SpectrumFitResult result =
-      FitSpectrum(fitInputs, base, request, session.scan, session.messages);
+      FitSpectrum(FitInputsOf(session, inputs), base, request, session.scan, session.messages);
   if (!result.ran) return NoFit(session, {});
 
   if (!ApplyFit(session.params, session.sample, request, result)) {

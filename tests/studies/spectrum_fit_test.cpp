@@ -106,9 +106,7 @@ class SpectrumFit : public testing::StartedSession {
   SpectrumFitResult FitOfSession(const RunRequest& base, const FitRequest& request,
                                  const ScanSettings& settings) {
     const RunInputs inputs = RunInputsOf(session());
-    const FitInputs fit{inputs, session().MeasuredSpectrum, !params().MeasuredSpectrumFile.empty(),
-                        params().CheckBox1_given_target};
-    return FitSpectrum(fit, base, request, settings, session().messages);
+    return FitSpectrum(FitInputsOf(session(), inputs), base, request, settings, session().messages);
   }
 };
 
