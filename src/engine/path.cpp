@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/outward_columns.hpp"
+#include "engine/outward_walk.hpp"
 #include "engine/run_state.hpp"
 #include "model/units.hpp"
 #include "physics/absorber.hpp"
@@ -29,11 +31,11 @@ double Stopping(const Layer& layer, const Ion& ion, double energy, const PathCon
 // Stopping and straggling of the emitted particle in sample layer `li`: from the run's
 // tables where they cover the energy.
 double OutStopping(std::size_t li, const Layer& layer, const Ion& ion, double energy,
-                   const PathContext& context, RunState& run) {
+                   const PathContext& context, std::string* note) {
   if (context.outwardTables != nullptr && li < context.outwardTables->stopping.size()) {
     if (const std::optional<double> s = context.outwardTables->stopping[li].At(energy)) return *s;
   }
-  return Stopping(layer, ion, energy, context, run);
+  return LayerStopping(layer, ion.z, ion.mass, energy, context.stopping, note);
 }
 
 double OutStraggling(std::size_t li, const Layer& layer, double dx, double f, const Ion& ion,
@@ -91,51 +93,40 @@ void ApplyThreshold(double& energy, RunState& run, const PathContext& context) {
   }
 }
 
-// Back towards the surface: the part of the current layer above the reaction point, then
-// every layer above it in full; predictor-corrector steps.
+// Back towards the surface: the part of the current layer above the reaction point (from
+// the run's tables of that part where they hold it), then every layer above it in full;
+// predictor-corrector steps.
 void ReflectionWalk(double& energy, double stepLength, RunState& run, const PathContext& context) {
-  const Ion& ion = context.emitted;
   const double f = run.geometry.OutwardFactor();
-  int stepIndex = 0;
-  for (std::size_t li = run.currentLayer + 1; li-- > 0 && run.thresholdCounter == 0;) {
+  OutwardWalker w;
+  w.energy = energy;
+  w.out = run.out;
+  w.ms = run.msOut;
+  std::size_t top = run.currentLayer + 1;  // layers below `top` are walked here
+  if (context.firstLayerColumns != nullptr &&
+      context.firstLayerColumns->After(run.currentLayer, run.depthInLayer, run.reactionEnergy,
+                                       stepLength, f, w)) {
+    top = run.currentLayer;
+  }
+  for (std::size_t li = top; li-- > 0 && run.thresholdCounter == 0;) {
     const Layer& layer = context.sample.layers[li];
     double remaining = li == run.currentLayer ? run.depthInLayer : layer.thickness;
     // The stopping at the end of a step is the stopping at the start of the next one in the
     // same layer (same layer, same energy): it is looked up once.
-    double carried = 0.0;
-    bool haveCarried = false;
+    w.haveCarried = false;
     while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
-      const double sA = haveCarried ? carried : OutStopping(li, layer, ion, energy, context, run);
-      if (!(sA > 0.0)) break;  // nothing here slows the particle down or spreads it
-      const double predicted = energy - sA * dx / f;
-      const double sB = OutStopping(li, layer, ion, predicted, context, run);
-      const double next = energy - (sA + sB) / 2.0 * dx / f;
-      const double sC = OutStopping(li, layer, ion, next, context, run);
-      const double r = StoppingRatio(context.options.Checktschalar, sA, sC);
-      if (context.options.CheckMS) {
-        NoteMsStatus(OutMsStep(run.msOut, ++stepIndex, layer, dx, f, (energy + next) / 2.0,
-                               static_cast<double>(ion.z), context),
-                     run);
-      }
-      run.out.correctedEnergyLoss = r * run.out.correctedEnergyLoss + (sA + sC) / 2.0 * dx;
-      run.out.energyLossSum += (sA + sC) / 2.0 * dx;
-      energy = next;
-      if (context.options.CheckStraggling) {
-        run.out.straggling = CarryStraggling(run.out.straggling, r,
-                                             OutStraggling(li, layer, dx, f, ion, energy, context));
-      }
-      if (!context.fullSpectrumSteps) ApplyThreshold(energy, run, context);
-      run.out.transferFactor *= r;
-      run.out.stoppingStart = sA;
-      run.out.stoppingEnd = sC;
-      run.out.stoppingRatio = r;
+      const OutwardStepEvents events =
+          ReflectionStep(w, li, dx, f, context, &run.StoppingSourceNote);
+      if (events.noStopping) break;  // nothing here slows the particle down or spreads it
+      if (events.msTablesMissing) run.msTablesMissing = true;
+      if (events.belowThreshold) run.RaiseThreshold(run.depth - run.step);
       remaining -= dx;
-      // sC was looked up at `next`; a threshold raise ends the walk before it is reused.
-      carried = sC;
-      haveCarried = energy == next;
     }
   }
+  energy = w.energy;
+  run.out = w.out;
+  run.msOut = w.ms;
 }
 
 // On through the rest of the current layer and every layer below it to the back of the
@@ -153,7 +144,7 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
         li == run.currentLayer ? layer.thickness - run.depthInLayer : layer.thickness;
     while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
-      const double s = OutStopping(li, layer, ion, energy, context, run);
+      const double s = OutStopping(li, layer, ion, energy, context, &run.StoppingSourceNote);
       if (!(s > 0.0)) {
         // Nothing here slows the particle down; at rest it never reaches the back.
         if (energy <= kZeroTolerance) run.RaiseThreshold(run.depth - run.step);
@@ -188,6 +179,60 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
 }
 
 }  // namespace
+
+OutwardStepEvents ReflectionStep(OutwardWalker& w, std::size_t li, double dx, double f,
+                                 const PathContext& context, std::string* note) {
+  OutwardStepEvents events;
+  const Ion& ion = context.emitted;
+  const Layer& layer = context.sample.layers[li];
+  const double energy = w.energy;
+  const double sA = w.haveCarried ? w.carried : OutStopping(li, layer, ion, energy, context, note);
+  if (!(sA > 0.0)) {
+    events.noStopping = true;
+    return events;
+  }
+  const double predicted = energy - sA * dx / f;
+  const double sB = OutStopping(li, layer, ion, predicted, context, note);
+  const double next = energy - (sA + sB) / 2.0 * dx / f;
+  const double sC = OutStopping(li, layer, ion, next, context, note);
+  const double r = StoppingRatio(context.options.Checktschalar, sA, sC);
+  if (context.options.CheckMS) {
+    events.msTablesMissing =
+        OutMsStep(w.ms, ++w.stepIndex, layer, dx, f, (energy + next) / 2.0,
+                  static_cast<double>(ion.z), context) == MsStepStatus::kTablesMissing;
+  }
+  PathState& out = w.out;
+  out.correctedEnergyLoss = r * out.correctedEnergyLoss + (sA + sC) / 2.0 * dx;
+  out.energyLossSum += (sA + sC) / 2.0 * dx;
+  double reached = next;
+  if (context.options.CheckStraggling) {
+    out.straggling =
+        CarryStraggling(out.straggling, r, OutStraggling(li, layer, dx, f, ion, reached, context));
+  }
+  if (!context.fullSpectrumSteps && reached < context.thr) {
+    reached = context.thr;
+    events.belowThreshold = true;
+  }
+  out.transferFactor *= r;
+  out.stoppingStart = sA;
+  out.stoppingEnd = sC;
+  out.stoppingRatio = r;
+  w.energy = reached;
+  // sC was looked up at `next`; a threshold raise ends the walk before it is reused.
+  w.carried = sC;
+  w.haveCarried = reached == next;
+  return events;
+}
+
+double OutwardStartStraggling(const Layer& layer, double energy, double stopping,
+                              const PathContext& context) {
+  return StartStraggling(layer, context.emitted, energy, stopping, context);
+}
+
+double OutwardStopping(std::size_t li, double energy, const PathContext& context,
+                       std::string* note) {
+  return OutStopping(li, context.sample.layers[li], context.emitted, energy, context, note);
+}
 
 double IncidentStraggling(const RunState& run, const PathContext& context, double energy) {
   const Layer* layer = CurrentLayer(run, context);
@@ -276,7 +321,8 @@ void OutwardPath(RunState& run, const PathContext& context) {
   if (!(stepLength > kZeroTolerance)) stepLength = std::numeric_limits<double>::infinity();
 
   if (layer != nullptr) {
-    const double s0 = OutStopping(run.currentLayer, *layer, ion, e0, context, run);
+    const double s0 =
+        OutStopping(run.currentLayer, *layer, ion, e0, context, &run.StoppingSourceNote);
     if (run.geometry.GeometryKind == 'T') {
       run.stoppingTerm = s0 / f - run.stoppingTerm;
       TransmissionWalk(energy, stepLength, run, context);

@@ -16,6 +16,7 @@ namespace dodavev {
 
 struct RunState;
 struct OutwardTables;
+class OutwardColumns;
 
 // Everything the paths read besides the run state; fixed for one run.
 struct PathContext {
@@ -36,6 +37,10 @@ struct PathContext {
   // layer; with them the outward path also keeps only the parts of its multiple-scattering
   // state that its spread is made of. None: every value from the formulas.
   const OutwardTables* outwardTables = nullptr;
+  // A spectrum run's walks of the emitted particle up through the layer it starts in, by
+  // starting energy and number of steps (owned by the run, filled as the walk needs them).
+  // None: the outward path walks that layer from every depth.
+  OutwardColumns* firstLayerColumns = nullptr;
 };
 
 // Kinematic factor K (emitted energy / incident energy) for a reaction of an incident ion

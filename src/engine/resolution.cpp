@@ -9,6 +9,7 @@
 #include "engine/contributions.hpp"
 #include "engine/depth_steps.hpp"
 #include "engine/kinematics.hpp"
+#include "engine/outward_columns.hpp"
 #include "engine/path.hpp"
 #include "engine/resolution_report.hpp"
 #include "engine/run_inputs.hpp"
@@ -135,7 +136,11 @@ class Walk {
       const double low = p_.thr > 2.0 ? 0.5 * p_.thr : 1.0;
       tables_ =
           BuildOutwardTables(inputs.sample, context_.emitted, model_, context_.options, low, high);
-      if (tables_) context_.outwardTables = &*tables_;
+      if (tables_) {
+        context_.outwardTables = &*tables_;
+        columns_.emplace(context_);
+        context_.firstLayerColumns = &*columns_;
+      }
     }
   }
 
@@ -336,6 +341,7 @@ class Walk {
   KinematicsAt kinematics_;
   FoilDetectorStage stage_;
   std::optional<OutwardTables> tables_;
+  std::optional<OutwardColumns> columns_;  // the emitted particle's walks up its first layer
   PreparedConvolution convolution_ = PrepareConvolution(inputs_.tables);
 };
 

@@ -1,12 +1,15 @@
 // The outward path with the run's tables against the same path with every stopping and
 // straggling value from the formulas: the tables hold the formulas to 1e-8, so the energy
-// lost on the way out may differ by 1e-8 of itself and the spreads by as little.
+// lost on the way out may differ by 1e-8 of itself and the spreads by as little. And the
+// walks up the first layer interpolated between columns of starting energies against the
+// same walks taken step by step.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
 #include <string>
 
+#include "engine/outward_columns.hpp"
 #include "engine/path.hpp"
 #include "engine/run_state.hpp"
 #include "physics/element_io.hpp"
@@ -117,6 +120,76 @@ TEST_P(OutwardPathWithTables, StaysWithinTheTablesBoundOfTheDirectWalk) {
       EXPECT_EQ(b.msOut.totalReducedThickness, a.msOut.totalReducedThickness);
     }
   }
+}
+
+// A depth walk's outward paths, as a spectrum run takes them: from every whole step down to
+// 1.2 micron (through gold, the compound and into silicon), the emitted energy falling with
+// depth. With the columns the first layer's part comes from interpolation in ln E; the
+// interpolation error stays far below the 1e-4 per channel the spectra may change by.
+TEST_P(OutwardPathWithTables, ColumnsOfTheFirstLayerGiveTheStepByStepWalk) {
+  const Geometry& g = GetParam();
+  ASSERT_TRUE(tables_.msTauTableComplete) << "data/LEV/TAUFIJ.DAT not read";
+  PathContext walked = Context();
+  const std::optional<OutwardTables> outward =
+      BuildOutwardTables(sample_, walked.emitted, model_, walked.options, 75.0, 2000.0);
+  ASSERT_TRUE(outward.has_value());
+  walked.outwardTables = &*outward;
+  PathContext interpolated = walked;
+  OutwardColumns columns(interpolated);
+  interpolated.firstLayerColumns = &columns;
+
+  int used = 0;
+  for (int k = 1; k <= 240; ++k) {
+    const double depth = 0.005 * k;
+    const double energy = 1850.0 - 400.0 * depth;
+    SCOPED_TRACE(::testing::Message() << "depth " << depth);
+    RunState a = From(depth, energy, g);
+    RunState b = From(depth, energy, g);
+    OutwardPath(a, walked);
+    OutwardPath(b, interpolated);
+    ASSERT_EQ(a.thresholdCounter, b.thresholdCounter);
+    if (a.thresholdCounter != 0) continue;
+    const double loss = energy - a.detectedEnergy;
+    EXPECT_NEAR(b.detectedEnergy, a.detectedEnergy, 1e-8 * loss + 1e-9);
+    EXPECT_LT(Relative(b.out.straggling, a.out.straggling), 1e-7);
+    EXPECT_LT(Relative(b.out.transferFactor, a.out.transferFactor), 1e-8);
+    EXPECT_LT(Relative(b.out.correctedEnergyLoss, a.out.correctedEnergyLoss), 1e-7);
+    EXPECT_LT(Relative(b.msOut.halfWidthAngle, a.msOut.halfWidthAngle), 1e-6);
+    EXPECT_LT(Relative(b.msOut.totalReducedThickness, a.msOut.totalReducedThickness), 1e-12);
+    OutwardWalker w;
+    if (g.kind == 'R' && columns.After(a.currentLayer, a.depthInLayer, energy, a.nominalStep,
+                                       a.geometry.OutwardFactor(), w)) {
+      ++used;
+    }
+  }
+  // Reflection takes every depth but the partial steps at the layers' ends from the columns.
+  if (g.kind == 'R') {
+    EXPECT_GT(used, 230);
+  } else {
+    EXPECT_EQ(used, 0);
+  }
+}
+
+TEST_F(OutwardPathWithTables, ColumnsHoldOnlyWholeStepsAboveTheThreshold) {
+  PathContext context = Context();
+  const std::optional<OutwardTables> outward =
+      BuildOutwardTables(sample_, context.emitted, model_, context.options, 75.0, 2000.0);
+  ASSERT_TRUE(outward.has_value());
+  context.outwardTables = &*outward;
+  OutwardColumns columns(context);
+  OutwardWalker w;
+  w.energy = -1.0;
+  // Between two steps: the layer's last, shortened step is walked as it is.
+  EXPECT_FALSE(columns.After(2, 0.0125, 1500.0, 0.005, 1.0, w));
+  EXPECT_FALSE(columns.After(2, 0.0, 1500.0, 0.005, 1.0, w));
+  // At or below the threshold, and a second step length in the same run.
+  EXPECT_FALSE(columns.After(2, 0.01, 150.0, 0.005, 1.0, w));
+  EXPECT_TRUE(columns.After(2, 0.01, 1500.0, 0.005, 1.0, w));
+  EXPECT_FALSE(columns.After(2, 0.01, 1500.0, 0.01, 1.0, w));
+  // 2 micron of silicon take 4He from 400 keV below the 150 keV threshold: its columns stop.
+  EXPECT_FALSE(columns.After(2, 2.0, 400.0, 0.005, 1.0, w));
+  EXPECT_LT(w.energy, 1500.0);
+  EXPECT_GT(w.energy, 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Geometries, OutwardPathWithTables,
