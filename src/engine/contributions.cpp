@@ -25,7 +25,7 @@ double Sq(double x) {
 // widths add in quadrature (exact for two Gaussians) and the missing table is noted.
 class Folder {
  public:
-  Folder(const PhysicsTables& tables, const PreparedConvolution* prepared, bool& missing)
+  Folder(const PhysicsTables& tables, PreparedConvolution* prepared, bool& missing)
       : tables_(tables), prepared_(prepared), missing_(missing) {}
   PearsonShape operator()(double w1, double m1, double w2, double m2) const {
     const std::optional<PearsonShape> r = prepared_ != nullptr
@@ -38,7 +38,7 @@ class Folder {
 
  private:
   const PhysicsTables& tables_;
-  const PreparedConvolution* prepared_;
+  PreparedConvolution* prepared_;
   bool& missing_;
 };
 

@@ -125,8 +125,9 @@ struct ContributionContext {
   DetectorResolutionCoefficients detector;
   const PhysicsTables& tables;        // convolution table
   AbsorberStage* absorber = nullptr;  // the foil, when there is one
-  // The convolution table's fixed exponents, prepared for the run (none: worked out anew).
-  const PreparedConvolution* convolution = nullptr;
+  // The convolution table's fixed exponents, prepared for the run, and the groups of its
+  // recent shape pairs (none: worked out anew).
+  PreparedConvolution* convolution = nullptr;
 };
 
 // The contributions of one step: beam energy spread, beam angular spread, detector

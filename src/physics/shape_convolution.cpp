@@ -100,9 +100,22 @@ double ThreePointInterpolate(double xa, double xb, double xc, double ya, double 
 
 namespace {
 
+// The pair's entry among the recent ones, made anew (oldest replaced) when it is not there.
+ShapePairGroups& PairGroups(PreparedConvolution& prepared, int c1, int c2, double x1, double x2) {
+  for (int i = 0; i < prepared.recentCount; ++i) {
+    ShapePairGroups& p = prepared.recent[static_cast<std::size_t>(i)];
+    if (p.c1 == c1 && p.c2 == c2 && p.x1 == x1 && p.x2 == x2) return p;
+  }
+  ShapePairGroups& p = prepared.recent[static_cast<std::size_t>(prepared.recentNext)];
+  prepared.recentNext = (prepared.recentNext + 1) % static_cast<int>(prepared.recent.size());
+  prepared.recentCount =
+      std::min(prepared.recentCount + 1, static_cast<int>(prepared.recent.size()));
+  p = ShapePairGroups{c1, c2, x1, x2, {}, {}, {}};
+  return p;
+}
+
 std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
-                                     const PhysicsTables& tables,
-                                     const PreparedConvolution* prepared) {
+                                     const PhysicsTables& tables, PreparedConvolution* prepared) {
   if (std::isnan(w1) || std::isnan(m1) || std::isnan(w2) || std::isnan(m2)) return std::nullopt;
   m1 = std::min(m1, kMaxShape);
   m2 = std::min(m2, kMaxShape);
@@ -131,8 +144,15 @@ std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
 
   std::array<double, 3> groupWidth{};
   std::array<double, 3> groupShape{};
+  ShapePairGroups* pair = prepared != nullptr ? &PairGroups(*prepared, c1, c2, x1, x2) : nullptr;
   for (std::size_t gi = 0; gi < 3; ++gi) {
     const int g = cr + static_cast<int>(gi);
+    const auto gk = static_cast<std::size_t>(g - 1);
+    if (pair != nullptr && pair->done[gk]) {
+      groupWidth[gi] = pair->lnWidth[gk];
+      groupShape[gi] = pair->lnShape[gk];
+      continue;
+    }
     std::array<double, 3> rowWidth{};
     std::array<double, 3> rowShape{};
     for (std::size_t ki = 0; ki < 3; ++ki) {
@@ -155,6 +175,11 @@ std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
     const double xc = Row(tables, c2, g, c1 + 2)[kColM1];
     groupWidth[gi] = ThreePointInterpolate(xa, xb, xc, rowWidth[0], rowWidth[1], rowWidth[2], x1);
     groupShape[gi] = ThreePointInterpolate(xa, xb, xc, rowShape[0], rowShape[1], rowShape[2], x1);
+    if (pair != nullptr) {
+      pair->lnWidth[gk] = groupWidth[gi];
+      pair->lnShape[gk] = groupShape[gi];
+      pair->done[gk] = true;
+    }
   }
   const double xa = Row(tables, c2, cr, c1)[kColRatio];
   const double xb = Row(tables, c2, cr + 1, c1)[kColRatio];
@@ -179,7 +204,7 @@ std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, doub
 
 std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
                                            const PhysicsTables& tables,
-                                           const PreparedConvolution& prepared) {
+                                           PreparedConvolution& prepared) {
   return Convolve(w1, m1, w2, m2, tables, prepared.nodes.empty() ? nullptr : &prepared);
 }
 

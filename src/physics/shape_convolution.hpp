@@ -3,6 +3,7 @@
 // interpolated in the tabulated convolution results of FMT.DAT.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -38,17 +39,34 @@ struct ThreePointNodes {
   bool equal = false;     // all three values equal
   bool monotonic = false;
 };
+// The interpolation over the two shapes of one width-ratio group gives the same numbers for
+// the same pair of shapes, whatever the widths; a step folds its multiple-scattering shapes
+// with the Gaussian several times. The groups of the last few pairs are kept.
+struct ShapePairGroups {
+  int c1 = 0;  // shape classes of the two sides
+  int c2 = 0;
+  double x1 = 0.0;  // their clipped ln m
+  double x2 = 0.0;
+  std::array<double, 7> lnWidth{};  // by width-ratio group
+  std::array<double, 7> lnShape{};
+  std::array<bool, 7> done{};
+};
 struct PreparedConvolution {
   // By shape class of the second side (6), width-ratio group (7), row of the first side's
   // shape (8) and column (width, shape).
   std::vector<ThreePointNodes> nodes;
+  // Belongs to the one run that folds with it.
+  std::array<ShapePairGroups, 4> recent{};
+  int recentCount = 0;
+  int recentNext = 0;
 };
 PreparedConvolution PrepareConvolution(const PhysicsTables& tables);
 
-// The same values as ConvolveShapes, bit for bit, with the prepared exponents.
+// The same values as ConvolveShapes, bit for bit, with the prepared exponents and the
+// groups of recent shape pairs (which it keeps in `prepared`).
 std::optional<PearsonShape> ConvolveShapes(double w1, double m1, double w2, double m2,
                                            const PhysicsTables& tables,
-                                           const PreparedConvolution& prepared);
+                                           PreparedConvolution& prepared);
 
 // Three-point interpolation through (xa, ya), (xb, yb), (xc, yc) at x, xa being the lowest
 // node: a power form through the three points when the values are monotonic (the first
