@@ -90,8 +90,78 @@ CrossSectionRange StepCrossSectionRange(double eLow, double eHigh, double fwhm, 
   return range;
 }
 
-double SpreadAveragedCrossSection(const StepCrossSection& table, double centre, double fwhm,
-                                  double shape, double stepLoss) {
+// ---- Cross section over the run ----------------------------------------------------------
+
+void RunCrossSection::Use(const CrossSectionSource& xs) {
+  if (xs.rutherford != source_) {
+    chunks_.clear();
+    source_ = xs.rutherford;
+  }
+  xs_ = xs;
+}
+
+long RunCrossSection::KeyOf(double e) {
+  int octave = 0;
+  const double f = std::frexp(e, &octave);  // e = f 2^octave, f in [0.5, 1)
+  const double position = (2.0 * f - 1.0) * kChunksPerOctave;
+  return static_cast<long>(octave) * kChunksPerOctave + static_cast<long>(position);
+}
+
+const RunCrossSection::Chunk& RunCrossSection::ChunkAt(long key) {
+  auto it = std::lower_bound(chunks_.begin(), chunks_.end(), key,
+                             [](const auto& entry, long k) { return entry.first < k; });
+  if (it != chunks_.end() && it->first == key) return *it->second;
+  auto c = std::make_unique<Chunk>();
+  const long octave =
+      key >= 0 ? key / kChunksPerOctave : -((-key + kChunksPerOctave - 1) / kChunksPerOctave);
+  const long index = key - octave * kChunksPerOctave;
+  const double bottom = std::ldexp(1.0, static_cast<int>(octave) - 1);  // of the octave
+  c->base = bottom * (1.0 + static_cast<double>(index) / kChunksPerOctave);
+  c->spacing = bottom / (kChunksPerOctave * kNodesPerChunk);
+  for (int i = 0; i <= kNodesPerChunk; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    c->sigma[k] = Finite(xs_.At(c->base + i * c->spacing));
+    c->integral[k] =
+        i == 0 ? 0.0 : c->integral[k - 1] + 0.5 * (c->sigma[k - 1] + c->sigma[k]) * c->spacing;
+  }
+  return *chunks_.emplace(it, key, std::move(c))->second;
+}
+
+double RunCrossSection::Local(const Chunk& c, double e) {
+  const double u = std::clamp((e - c.base) / c.spacing, 0.0, static_cast<double>(kNodesPerChunk));
+  const int i = std::min(static_cast<int>(u), kNodesPerChunk - 1);
+  const double f = u - i;
+  const auto k = static_cast<std::size_t>(i);
+  return c.integral[k] + c.spacing * (f * c.sigma[k] + 0.5 * f * f * (c.sigma[k + 1] - c.sigma[k]));
+}
+
+double RunCrossSection::Mean(double e, double width) {
+  const long a = KeyOf(e);
+  if (!(width > kZeroTolerance)) {
+    const Chunk& c = ChunkAt(a);
+    const double u = std::clamp((e - c.base) / c.spacing, 0.0, static_cast<double>(kNodesPerChunk));
+    const int i = std::min(static_cast<int>(u), kNodesPerChunk - 1);
+    const auto k = static_cast<std::size_t>(i);
+    return c.sigma[k] + (u - i) * (c.sigma[k + 1] - c.sigma[k]);
+  }
+  const double top = e + width;
+  const long b = KeyOf(top);
+  if (a == b) {
+    const Chunk& c = ChunkAt(a);
+    return (Local(c, top) - Local(c, e)) / width;
+  }
+  const Chunk& first = ChunkAt(a);
+  double integral = first.integral.back() - Local(first, e);
+  for (long k = a + 1; k < b; ++k)
+    integral += ChunkAt(k).integral.back();
+  integral += Local(ChunkAt(b), top);
+  return integral / width;
+}
+
+namespace {
+
+template <class Table>
+double SpreadAveraged(Table& table, double centre, double fwhm, double shape, double stepLoss) {
   const double spread = std::fabs(Finite(fwhm));
   const double loss = std::max(0.0, Finite(stepLoss));
   const double w = YieldBinWidth(spread);
@@ -116,6 +186,18 @@ double SpreadAveragedCrossSection(const StepCrossSection& table, double centre, 
     weights += weight;
   }
   return weights > 0.0 ? weighted / weights : table.Mean(centre, loss);
+}
+
+}  // namespace
+
+double SpreadAveragedCrossSection(const StepCrossSection& table, double centre, double fwhm,
+                                  double shape, double stepLoss) {
+  return SpreadAveraged(table, centre, fwhm, shape, stepLoss);
+}
+
+double SpreadAveragedCrossSection(RunCrossSection& table, double centre, double fwhm, double shape,
+                                  double stepLoss) {
+  return SpreadAveraged(table, centre, fwhm, shape, stepLoss);
 }
 
 // ---- Folding onto channels ---------------------------------------------------------------
@@ -384,11 +466,22 @@ double SpectrumAccumulator::AddStep(const SpectrumStep& step, const CrossSection
   const double loss = std::max(0.0, previousE_ - step.E);  // energy the ion loses in the step
   const CrossSectionRange range =
       StepCrossSectionRange(step.E, previousE_, std::max(dE, dEprime), loss);
-  table_.Tabulate(xs, range.low, range.high, range.spacing);
   // The entrance of the step sees the beam at the previous depth's energy; the step itself
-  // the mean over its energy loss from the energy reached.
-  yieldIn_ = c / sinAlpha * SpreadAveragedCrossSection(table_, previousE_, dE, step.shapeIn, loss);
-  yield_ = c / sinAlpha * SpreadAveragedCrossSection(table_, step.E, dEprime, step.shapeIn, loss);
+  // the mean over its energy loss from the energy reached. A plain Rutherford cross section
+  // is smooth enough for one grid over the whole run; any other is tabulated for the step,
+  // at the spacing its energy loss and spread need.
+  if (xs.rutherford != nullptr && range.low >= 1.0 && std::isfinite(range.high)) {
+    runTable_.Use(xs);
+    yieldIn_ =
+        c / sinAlpha * SpreadAveragedCrossSection(runTable_, previousE_, dE, step.shapeIn, loss);
+    yield_ =
+        c / sinAlpha * SpreadAveragedCrossSection(runTable_, step.E, dEprime, step.shapeIn, loss);
+  } else {
+    table_.Tabulate(xs, range.low, range.high, range.spacing);
+    yieldIn_ =
+        c / sinAlpha * SpreadAveragedCrossSection(table_, previousE_, dE, step.shapeIn, loss);
+    yield_ = c / sinAlpha * SpreadAveragedCrossSection(table_, step.E, dEprime, step.shapeIn, loss);
+  }
   // Particles of the step per incident ion and steradian, in 1e-6.
   const double total = yield_ * step.step;
   const bool calibrated =

@@ -295,6 +295,36 @@ TEST(SpectrumYield, WindowReachingBelowZeroEnergyCountsOnlyPositiveBins) {
   EXPECT_NEAR(v, 0.1, 1e-12);
 }
 
+// The run's grid of a plain Rutherford cross section, without screening: sigma = A / E^2,
+// whose mean over [e, e + w] is A / (e (e + w)) exactly.
+TEST(SpectrumYield, RunGridOfTheRutherfordCrossSectionHoldsItsMeansToFewE8) {
+  const RutherfordAtAngle rutherford =
+      PrepareRutherford(ReactionKind::kRbs, 2, 14, 28.0, 4.0, 170.0 * std::numbers::pi / 180.0,
+                        Screening::kNone);
+  CrossSectionSource xs;
+  xs.rutherford = &rutherford;
+  const double a = rutherford.At(1.0);  // barn/sr at 1 MeV, i.e. A / (1000 keV)^2
+  auto exactMean = [&](double e, double w) { return a * 1e6 / (e * (e + w)); };
+  RunCrossSection grid;
+  grid.Use(xs);
+  // Within a chunk, across chunks, across the octave boundary at 1024 keV, over a wide
+  // step, and at single energies.
+  for (double e : {1.5, 37.0, 600.0, 1000.0, 1020.0, 1023.99, 1500.0, 1999.0}) {
+    for (double w : {0.0, 0.3, 4.0, 40.0, 900.0}) {
+      SCOPED_TRACE(::testing::Message() << e << " keV over " << w);
+      EXPECT_NEAR(grid.Mean(e, w), exactMean(e, w), 5e-8 * exactMean(e, w));
+    }
+  }
+  // The spread average over the run's grid equals the one over a step's own table.
+  StepCrossSection table;
+  for (double fwhm : {0.0, 6.0, 30.0}) {
+    const CrossSectionRange range = StepCrossSectionRange(1480.0, 1500.0, fwhm, 2.5);
+    table.Tabulate(xs, range.low, range.high, range.spacing);
+    const double step = SpreadAveragedCrossSection(table, 1500.0, fwhm, 100.0, 2.5);
+    EXPECT_NEAR(SpreadAveragedCrossSection(grid, 1500.0, fwhm, 100.0, 2.5), step, 5e-8 * step);
+  }
+}
+
 // ---- Scale -----------------------------------------------------------------------------
 
 TEST(SpectrumScale, DoseAndSolidAngleGiveCountsPerMicroReaction) {
