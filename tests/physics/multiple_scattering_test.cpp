@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -360,6 +361,27 @@ TEST(MsOutgoingStep, UsesTheScreeningRadiusOfTheEmittedParticle) {
   OutgoingMsStep(out, 1, layer, 0.01, 1.0, 2000.0, 2, ShippedTables());
   EXPECT_NEAR(out.totalReducedThickness / (4.0 * kDtauSi10nm), 1.0, 1e-9);
   EXPECT_NEAR(out.reducedEnergy / (2.0 * kEpsHeSi2000), 1.0, 1e-9);
+}
+
+// The angle-only step of the spectrum walks takes the half width through logarithms; its
+// angle stays the full step's, to rounding, along a walk whose energy falls and whose total
+// thickness passes the switch to the thick-path power law (tau = 2000: 4300 steps of 10 nm).
+TEST(MsOutgoingStep, AngleOnlyStepKeepsTheFullStepsAngle) {
+  MsState full;
+  MsState angle;
+  const Layer si = SiliconLayer();
+  double worst = 0.0;
+  for (int step = 1; step <= 5000; ++step) {
+    const double energy = 2000.0 - 0.3 * step;
+    ASSERT_EQ(OutgoingMsStep(full, step, si, 0.01, 0.8, energy, 2, ShippedTables()),
+              MsStepStatus::kApplied);
+    ASSERT_EQ(OutgoingMsAngleStep(angle, step, si, 0.01, 0.8, energy, 2, ShippedTables()),
+              MsStepStatus::kApplied);
+    worst = std::max(worst, std::fabs(angle.halfWidthAngle / full.halfWidthAngle - 1.0));
+  }
+  EXPECT_GT(full.totalReducedThickness, 2000.0);
+  EXPECT_EQ(angle.totalReducedThickness, full.totalReducedThickness);
+  EXPECT_LT(worst, 1e-12);
 }
 
 TEST(MsOutgoingStep, RejectsUnusableInput) {
