@@ -41,6 +41,29 @@ double ReducedHalfWidthByLogs(double tau) {
   return std::exp(0.03047063 + 1.202286 * lnTau - 2.2504866154811323 * lnCosh);
 }
 
+// ReducedThickness with the four-point Lagrange weights of the uniform TAUFIJ.DAT grid
+// written out (t in grid steps from the lowest node): no divisions; the same value to
+// rounding.
+std::optional<double> ReducedThicknessOnTheGrid(double alphaRed, const PhysicsTables& tables) {
+  if (std::isnan(alphaRed)) return std::nullopt;
+  if (alphaRed <= kMsReducedZero) return 0.0;
+  const double L = std::log(alphaRed);
+  if (L >= kThickSwitchLnAlpha) return std::exp((L - kThickLnAmplitude) / kThickExponent);
+  if (!tables.msTauTableComplete) return std::nullopt;
+  const int i = std::max(0, static_cast<int>((L - kTauGridStart) / kTauGridStep) - 1);
+  const double t = (L - (kTauGridStart + kTauGridStep * i)) / kTauGridStep;
+  const double* y = &tables.MsTauTable[static_cast<std::size_t>(i)];
+  const double t1 = t - 1.0;
+  const double t2 = t - 2.0;
+  const double t3 = t - 3.0;
+  const double lnTau = (-y[0] * t1 * t2 * t3 + 3.0 * y[1] * t * t2 * t3 - 3.0 * y[2] * t * t1 * t3 +
+                        y[3] * t * t1 * t2) *
+                       (1.0 / 6.0);
+  const double tau = std::exp(lnTau);
+  if (!std::isfinite(tau)) return std::nullopt;
+  return tau;
+}
+
 bool Positive(double v) {
   return std::isfinite(v) && v > 0.0;
 }
@@ -77,7 +100,7 @@ MsStepStatus AdvanceState(MsState& state, const Layer& layer, double pathLength,
         next.totalReducedThickness = c.dtau;
       } else {
         const std::optional<double> tauBefore =
-            ReducedThickness(next.halfWidthAngle * c.eps, tables);
+            ReducedThicknessOnTheGrid(next.halfWidthAngle * c.eps, tables);
         if (!tauBefore) return MsStepStatus::kTablesMissing;
         next.halfWidthAngle = ReducedHalfWidthByLogs(*tauBefore + c.dtau) / c.eps;
         next.totalReducedThickness += c.dtau;
