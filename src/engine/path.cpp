@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "engine/outward_columns.hpp"
 #include "engine/outward_walk.hpp"
@@ -194,7 +195,15 @@ OutwardStepEvents ReflectionStep(OutwardWalker& w, std::size_t li, double dx, do
   const double predicted = energy - sA * dx / f;
   const double sB = OutStopping(li, layer, ion, predicted, context, note);
   const double next = energy - (sA + sB) / 2.0 * dx / f;
-  const double sC = OutStopping(li, layer, ion, next, context, note);
+  // The stopping and the straggling at `next` from one position on the tables' common grid.
+  const OutwardTables* tables = context.outwardTables;
+  std::optional<LogEnergyTable::Position> atNext;
+  if (tables != nullptr && li < tables->stopping.size() && li < tables->straggling.size() &&
+      tables->stopping[li].SameGrid(tables->straggling[li])) {
+    atNext = tables->stopping[li].Locate(next);
+  }
+  const double sC =
+      atNext ? tables->stopping[li].At(*atNext) : OutStopping(li, layer, ion, next, context, note);
   const double r = StoppingRatio(context.options.Checktschalar, sA, sC);
   if (context.options.CheckMS) {
     events.msTablesMissing =
@@ -206,8 +215,10 @@ OutwardStepEvents ReflectionStep(OutwardWalker& w, std::size_t li, double dx, do
   out.energyLossSum += (sA + sC) / 2.0 * dx;
   double reached = next;
   if (context.options.CheckStraggling) {
-    out.straggling =
-        CarryStraggling(out.straggling, r, OutStraggling(li, layer, dx, f, ion, reached, context));
+    const double v = atNext && std::fabs(f) >= 1e-12
+                         ? tables->straggling[li].At(*atNext) * (dx / f)
+                         : OutStraggling(li, layer, dx, f, ion, reached, context);
+    out.straggling = CarryStraggling(out.straggling, r, v);
   }
   if (!context.fullSpectrumSteps && reached < context.thr) {
     reached = context.thr;

@@ -5,18 +5,29 @@
 
 namespace dodavev {
 
-std::optional<double> LogEnergyTable::At(double energy) const {
+std::optional<LogEnergyTable::Position> LogEnergyTable::Locate(double energy) const {
   if (!(energy >= low_ && energy <= high_) || values_.empty()) return std::nullopt;
   const double u = (std::log(energy) - logLow_) / kLogStep;  // from node 1
   const auto i = static_cast<std::size_t>(u);                // interval [i, i + 1] above node 1
-  const double t = u - static_cast<double>(i);
+  return Position{i, u - static_cast<double>(i)};
+}
+
+double LogEnergyTable::At(const Position& position) const {
+  const double t = position.fraction;
   // Nodes i .. i + 3 at -1, 0, 1, 2 relative to the interval's lower end.
-  const double* y = &values_[i];
+  const double* y = &values_[position.interval];
   const double tm1 = t + 1.0;
   const double t1 = t - 1.0;
   const double t2 = t - 2.0;
-  return -y[0] * t * t1 * t2 / 6.0 + y[1] * tm1 * t1 * t2 / 2.0 - y[2] * tm1 * t * t2 / 2.0 +
-         y[3] * tm1 * t * t1 / 6.0;
+  return (-y[0] * t * t1 * t2 + 3.0 * y[1] * tm1 * t1 * t2 - 3.0 * y[2] * tm1 * t * t2 +
+          y[3] * tm1 * t * t1) *
+         (1.0 / 6.0);
+}
+
+std::optional<double> LogEnergyTable::At(double energy) const {
+  const std::optional<Position> p = Locate(energy);
+  if (!p) return std::nullopt;
+  return At(*p);
 }
 
 std::optional<OutwardTables> BuildOutwardTables(const LayerStructure& sample, const Ion& ion,

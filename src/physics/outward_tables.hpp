@@ -43,6 +43,18 @@ class LogEnergyTable {
   }
   // The interpolated value at `energy` keV; nullopt outside the tabulated range.
   std::optional<double> At(double energy) const;
+  // Where an energy lies on the grid: the interval above node 1 and the fraction of it.
+  struct Position {
+    std::size_t interval = 0;
+    double fraction = 0.0;
+  };
+  std::optional<Position> Locate(double energy) const;
+  // The value at a position Locate gave for this table or one on the same grid.
+  double At(const Position& position) const;
+  // True when `other` has this table's grid (positions of one hold for the other).
+  bool SameGrid(const LogEnergyTable& other) const {
+    return low_ == other.low_ && high_ == other.high_ && values_.size() == other.values_.size();
+  }
 
  private:
   double low_ = 0.0;
