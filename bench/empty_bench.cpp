@@ -3,6 +3,7 @@
 #include "io/number_parse.hpp"
 
 static void BM_ParseDecimal(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(dodavev::ParseDecimal("9.64e22"));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(dodavev::ParseDecimal("9.64e22"));
 }
 BENCHMARK(BM_ParseDecimal);

@@ -298,9 +298,8 @@ TEST(SpectrumYield, WindowReachingBelowZeroEnergyCountsOnlyPositiveBins) {
 // The run's grid of a plain Rutherford cross section, without screening: sigma = A / E^2,
 // whose mean over [e, e + w] is A / (e (e + w)) exactly.
 TEST(SpectrumYield, RunGridOfTheRutherfordCrossSectionHoldsItsMeansToFewE8) {
-  const RutherfordAtAngle rutherford =
-      PrepareRutherford(ReactionKind::kRbs, 2, 14, 28.0, 4.0, 170.0 * std::numbers::pi / 180.0,
-                        Screening::kNone);
+  const RutherfordAtAngle rutherford = PrepareRutherford(
+      ReactionKind::kRbs, 2, 14, 28.0, 4.0, 170.0 * std::numbers::pi / 180.0, Screening::kNone);
   CrossSectionSource xs;
   xs.rutherford = &rutherford;
   const double a = rutherford.At(1.0);  // barn/sr at 1 MeV, i.e. A / (1000 keV)^2
