@@ -41,27 +41,38 @@ double ReducedHalfWidthByLogs(double tau) {
   return std::exp(0.03047063 + 1.202286 * lnTau - 2.2504866154811323 * lnCosh);
 }
 
-// ReducedThickness with the four-point Lagrange weights of the uniform TAUFIJ.DAT grid
-// written out (t in grid steps from the lowest node): no divisions; the same value to
-// rounding.
-std::optional<double> ReducedThicknessOnTheGrid(double alphaRed, const PhysicsTables& tables) {
+// The inversion of the half width around the table: the zero rule, the thick-path power law
+// and the table's own ln 0 checks; `lnTauAt(L, i)` interpolates ln tau at L = ln alphaRed
+// from the four nodes from i on.
+template <class LnTauAt>
+std::optional<double> InvertHalfWidth(double alphaRed, const PhysicsTables& tables,
+                                      LnTauAt lnTauAt) {
   if (std::isnan(alphaRed)) return std::nullopt;
   if (alphaRed <= kMsReducedZero) return 0.0;
   const double L = std::log(alphaRed);
   if (L >= kThickSwitchLnAlpha) return std::exp((L - kThickLnAmplitude) / kThickExponent);
   if (!tables.msTauTableComplete) return std::nullopt;
+  // Lowest of the four nodes, one below the interval that holds L.
   const int i = std::max(0, static_cast<int>((L - kTauGridStart) / kTauGridStep) - 1);
-  const double t = (L - (kTauGridStart + kTauGridStep * i)) / kTauGridStep;
-  const double* y = &tables.MsTauTable[static_cast<std::size_t>(i)];
-  const double t1 = t - 1.0;
-  const double t2 = t - 2.0;
-  const double t3 = t - 3.0;
-  const double lnTau = (-y[0] * t1 * t2 * t3 + 3.0 * y[1] * t * t2 * t3 - 3.0 * y[2] * t * t1 * t3 +
-                        y[3] * t * t1 * t2) *
-                       (1.0 / 6.0);
-  const double tau = std::exp(lnTau);
-  if (!std::isfinite(tau)) return std::nullopt;
+  const double tau = std::exp(lnTauAt(L, i));
+  if (!std::isfinite(tau)) return std::nullopt;  // a table holding ln 0
   return tau;
+}
+
+// ReducedThickness with the four-point Lagrange weights of the uniform TAUFIJ.DAT grid
+// written out (t in grid steps from the lowest node): no divisions; the same value to
+// rounding.
+std::optional<double> ReducedThicknessOnTheGrid(double alphaRed, const PhysicsTables& tables) {
+  return InvertHalfWidth(alphaRed, tables, [&tables](double L, int i) {
+    const double t = (L - (kTauGridStart + kTauGridStep * i)) / kTauGridStep;
+    const double* y = &tables.MsTauTable[static_cast<std::size_t>(i)];
+    const double t1 = t - 1.0;
+    const double t2 = t - 2.0;
+    const double t3 = t - 3.0;
+    return (-y[0] * t1 * t2 * t3 + 3.0 * y[1] * t * t2 * t3 - 3.0 * y[2] * t * t1 * t3 +
+            y[3] * t * t1 * t2) *
+           (1.0 / 6.0);
+  });
 }
 
 bool Positive(double v) {
@@ -151,27 +162,20 @@ double ReducedHalfWidth(double tau) {
 }
 
 std::optional<double> ReducedThickness(double alphaRed, const PhysicsTables& tables) {
-  if (std::isnan(alphaRed)) return std::nullopt;
-  if (alphaRed <= kMsReducedZero) return 0.0;
-  const double L = std::log(alphaRed);
-  if (L >= kThickSwitchLnAlpha) return std::exp((L - kThickLnAmplitude) / kThickExponent);
-  if (!tables.msTauTableComplete) return std::nullopt;
-  // Lowest of the four nodes, one below the interval that holds L.
-  const int i = std::max(0, static_cast<int>((L - kTauGridStart) / kTauGridStep) - 1);
-  double nodes[4];
-  for (int j = 0; j < 4; ++j)
-    nodes[j] = kTauGridStart + kTauGridStep * (i + j);
-  double lnTau = 0.0;
-  for (int j = 0; j < 4; ++j) {
-    double term = tables.MsTauTable[static_cast<std::size_t>(i + j)];
-    for (int l = 0; l < 4; ++l) {
-      if (l != j) term *= (L - nodes[l]) / (nodes[j] - nodes[l]);
+  return InvertHalfWidth(alphaRed, tables, [&tables](double L, int i) {
+    double nodes[4];
+    for (int j = 0; j < 4; ++j)
+      nodes[j] = kTauGridStart + kTauGridStep * (i + j);
+    double lnTau = 0.0;
+    for (int j = 0; j < 4; ++j) {
+      double term = tables.MsTauTable[static_cast<std::size_t>(i + j)];
+      for (int l = 0; l < 4; ++l) {
+        if (l != j) term *= (L - nodes[l]) / (nodes[j] - nodes[l]);
+      }
+      lnTau += term;
     }
-    lnTau += term;
-  }
-  const double tau = std::exp(lnTau);
-  if (!std::isfinite(tau)) return std::nullopt;  // a table holding ln 0
-  return tau;
+    return lnTau;
+  });
 }
 
 double HalfWidthSlope(double tau) {
