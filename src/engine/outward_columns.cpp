@@ -60,13 +60,14 @@ OutwardColumns::Column& OutwardColumns::ColumnAt(std::size_t li, long node) {
 
 bool OutwardColumns::Extend(Column& c, std::size_t li, std::size_t steps) {
   std::string note;
-  while (c.states.size() < steps && !c.stopped) {
+  while (c.states.size() < steps && !c.stopped && states_ < maxStates_) {
     const OutwardStepEvents events = ReflectionStep(c.walker, li, step_, f_, context_, &note);
     if (events.noStopping || events.belowThreshold || events.msTablesMissing) {
       c.stopped = true;  // the outward path itself notes and handles what happens here
       break;
     }
     c.states.push_back(c.walker);
+    ++states_;
   }
   return c.states.size() >= steps;
 }

@@ -27,9 +27,14 @@ class OutwardColumns {
   // Spacing of the starting energies in ln E.
   static constexpr double kLogStep = 0.01;
 
+  // Most walker states the columns of one run keep (some 80 MB); a walk that would need
+  // more is taken step by step from there on.
+  static constexpr std::size_t kDefaultMaxStates = 500000;
+
   // The columns of the emitted particle of `context` in its sample layers; `context` must
   // outlive them.
-  explicit OutwardColumns(const PathContext& context) : context_(context) {}
+  explicit OutwardColumns(const PathContext& context, std::size_t maxStates = kDefaultMaxStates)
+      : context_(context), maxStates_(maxStates) {}
 
   // Sets `w` (energy, path and multiple-scattering state) to that of a particle emitted at
   // `e0` keV at `depthInLayer` micron below the top of sample layer `li`, after its walk up
@@ -51,7 +56,9 @@ class OutwardColumns {
   bool Extend(Column& c, std::size_t li, std::size_t steps);
 
   const PathContext& context_;
-  double step_ = 0.0;  // micron, of the first call: a run has one step length and one factor
+  std::size_t maxStates_;
+  std::size_t states_ = 0;  // kept by all columns
+  double step_ = 0.0;       // micron, of the first call: a run has one step length and one factor
   double f_ = 0.0;
   std::map<std::pair<std::size_t, long>, Column> columns_;
 };

@@ -186,6 +186,10 @@ TEST_F(OutwardPathWithTables, ColumnsHoldOnlyWholeStepsAboveTheThreshold) {
   EXPECT_FALSE(columns.After(2, 0.01, 150.0, 0.005, 1.0, w));
   EXPECT_TRUE(columns.After(2, 0.01, 1500.0, 0.005, 1.0, w));
   EXPECT_FALSE(columns.After(2, 0.01, 1500.0, 0.01, 1.0, w));
+  // Columns that may keep only 100 states in all: six columns of 16 steps fit, of 17 not.
+  OutwardColumns small(context, 100);
+  EXPECT_TRUE(small.After(2, 0.08, 1500.0, 0.005, 1.0, w));
+  EXPECT_FALSE(small.After(2, 0.085, 1500.0, 0.005, 1.0, w));
   // 2 micron of silicon take 4He from 400 keV below the 150 keV threshold: its columns stop.
   EXPECT_FALSE(columns.After(2, 2.0, 400.0, 0.005, 1.0, w));
   EXPECT_LT(w.energy, 1500.0);
