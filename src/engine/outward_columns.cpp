@@ -12,7 +12,7 @@ namespace {
 constexpr int kPoints = 6;
 // Lowest node of the stencil relative to the node just below the energy.
 constexpr long kBelow = 2;
-// Most steps one column keeps (a walk of that many steps in one layer goes to the formulas).
+// Most steps one column keeps (a longer walk in one layer is taken step by step).
 constexpr std::size_t kMaxColumnSteps = 200000;
 
 // Lagrange weights of the nodes 0..5 at x.
