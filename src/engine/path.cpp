@@ -119,6 +119,7 @@ void ReflectionWalk(double& energy, double stepLength, RunState& run, const Path
       const double dx = std::min(stepLength, remaining);
       const OutwardStepEvents events =
           ReflectionStep(w, li, dx, f, context, &run.StoppingSourceNote);
+      ++run.outwardSteps;
       if (events.noStopping) break;  // nothing here slows the particle down or spreads it
       if (events.msTablesMissing) run.msTablesMissing = true;
       if (events.belowThreshold) run.RaiseThreshold(run.depth - run.step);
@@ -145,6 +146,7 @@ void TransmissionWalk(double& energy, double stepLength, RunState& run,
         li == run.currentLayer ? layer.thickness - run.depthInLayer : layer.thickness;
     while (remaining > kZeroTolerance && run.thresholdCounter == 0) {
       const double dx = std::min(stepLength, remaining);
+      ++run.outwardSteps;
       const double s = OutStopping(li, layer, ion, energy, context, &run.StoppingSourceNote);
       if (!(s > 0.0)) {
         // Nothing here slows the particle down; at rest it never reaches the back.

@@ -444,6 +444,13 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
                       "larger iteration step)");
         break;
       }
+      if (run.outwardSteps >= request.maxOutwardSteps) {
+        messages.Show("the walk stopped after " + std::to_string(r + 1) +
+                      " depth steps: the way out from deeper steps is too long to follow, and "
+                      "the deeper part of the sample is not counted (use a larger iteration "
+                      "step)");
+        break;
+      }
       continue;
     }
 

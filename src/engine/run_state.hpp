@@ -123,6 +123,9 @@ struct RunState {
   AbsorberTable absorberTable;     // for the emitted particle, built by the set-up
   std::string StoppingSourceNote;  // stopping source of the last component evaluated
   bool msTablesMissing = false;    // a multiple-scattering step found its tables missing
+  // Steps the outward paths of this run have walked, over all its depths: the cost of a
+  // walk grows with the square of its depth steps where each way out is walked in full.
+  long long outwardSteps = 0;
   // Data files that did not cover an energy, an ion or the reaction in this run; the run
   // tells the user at its end.
   DataRangeNotes dataNotes;

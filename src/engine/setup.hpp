@@ -27,6 +27,12 @@ struct ParameterValues;
 
 // What a caller asks of one run of the depth walk. The studies set their own modes and may
 // replace the angles, the beam energy or (full spectrum) the target isotope.
+// Most outward-path steps a spectrum or resonance walk takes, over all its depths, before it
+// stops past its printed rows and says so (some 15 s of one core): each deeper step walks its
+// emitted particle out through everything above it, so tiny steps under a thick layer would
+// take hours.
+inline constexpr long long kMaxOutwardSteps = 100000000;
+
 struct RunRequest {
   CalculationMode CalcMode = CalculationMode::kDepthWalk;  // kNone: no particle reaches
   SpectrumMode SpectrumFlag = SpectrumMode::kResolution;
@@ -47,6 +53,7 @@ struct RunRequest {
   // The report texts of the run; a run whose reports nobody reads (all isotope runs of a
   // full spectrum but the one it shows) leaves them empty and skips their formatting.
   bool reports = true;
+  long long maxOutwardSteps = kMaxOutwardSteps;
 };
 
 // Shape factor of a slit or diaphragm: FWHM^2 of the angular distribution per width^2,

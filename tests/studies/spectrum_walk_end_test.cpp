@@ -9,6 +9,8 @@
 #include "app/ok_action.hpp"
 #include "app/run_inputs_of.hpp"
 #include "app/session_fixture.hpp"
+#include "engine/resolution.hpp"
+#include "studies/spectrum_accumulation.hpp"
 #include "studies/spectrum_simulation.hpp"
 
 namespace dodavev {
@@ -43,6 +45,50 @@ TEST_F(SpectrumWalkEnd, GoldEndsWithItsPrintedRowsSiliconGoesOn) {
   EXPECT_LE(gold.stepsWalked, 201);  // the 200 rows and the first step beyond
   const RunResults silicon = SubSpectrum("si", "28");
   EXPECT_GT(silicon.stepsWalked, 300);
+}
+
+// A walk whose ways out add up to more outward steps than the run allows stops past its
+// printed rows and says so. The silicon run walks its particles out through the six gold
+// steps from every depth: some 1200 outward steps by row 200.
+TEST_F(SpectrumWalkEnd, TooManyOutwardStepsStopTheWalkAndSaySo) {
+  params().Edit1_target = "si";
+  params().Edit1_mt = "28";
+  Button5Click(session());
+  RunRequest request;
+  request.CalcMode = CalculationMode::kDepthWalk;
+  request.SpectrumFlag = SpectrumMode::kSpectrum;
+  auto walk = [&](long long bound, CollectingSink& sink) {
+    request.maxOutwardSteps = bound;
+    RunState run;
+    RunResults results;
+    EXPECT_EQ(RunSpectrumWalk(RunInputsOf(session()), request, run, results, sink),
+              RunOutcome::kWalked);
+    return results;
+  };
+  CollectingSink freeSink;
+  const RunResults free = walk(kMaxOutwardSteps, freeSink);
+  CollectingSink boundSink;
+  const RunResults bounded = walk(1000, boundSink);
+  EXPECT_GT(free.stepsWalked, 300);
+  EXPECT_TRUE(freeSink.messages.empty());
+  EXPECT_EQ(bounded.stepsWalked, 201);
+  ASSERT_EQ(boundSink.messages.size(), 1U);
+  EXPECT_EQ(boundSink.messages[0].rfind("the walk stopped after 201 depth steps: the way out", 0),
+            0U);
+  // The rows walked count as before: the same counts near the surface edge, fewer in all.
+  double freeTotal = 0.0;
+  double boundedTotal = 0.0;
+  for (int c = 1; c <= free.SimulatedSpectrum.channels(); ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    freeTotal += free.SimulatedSpectrum[i];
+    boundedTotal += bounded.SimulatedSpectrum[i];
+  }
+  EXPECT_GT(boundedTotal, 0.0);
+  EXPECT_LT(boundedTotal, freeTotal);
+  const ChannelSpan span = NonEmptySpan(free.SimulatedSpectrum);
+  ASSERT_FALSE(span.empty());
+  const auto top = static_cast<std::size_t>(span.last - 2);
+  EXPECT_DOUBLE_EQ(bounded.SimulatedSpectrum[top], free.SimulatedSpectrum[top]);
 }
 
 // The full spectrum with a run order that puts gold last: the earlier silicon runs walk
