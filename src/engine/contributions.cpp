@@ -206,8 +206,9 @@ void MultipleScatteringIn(const StepInputs& in, const EngineGeometry& g,
 // Angular and energy spread of the incident ion before the reaction, for the two edges of
 // the beam's angular spread.
 void IncidentSpread(const StepInputs& in, const EngineGeometry& g, const ContributionOptions& o,
-                    const StepTerms& t, const Folder& fold, StepContributions& c) {
-  c.dfi = fold(in.asb, kGaussianShape, in.phiIn, c.mMsIn).width;
+                    const StepTerms& t, const Folder& fold, bool spectrumOnly,
+                    StepContributions& c) {
+  if (!spectrumOnly) c.dfi = fold(in.asb, kGaussianShape, in.phiIn, c.mMsIn).width;
   double shapeSum = 0.0;
   for (int sigma : {-1, +1}) {
     const double qBeam = in.asb > kZeroTolerance && g.cotAlpha > 1e-4
@@ -340,7 +341,7 @@ void DetectedTotal(const StepInputs& in, const ContributionContext& context, con
     const AbsorberSpread s = context.absorber->Spread(in.exitEnergy, c.tot, c.mres);
     c.det = s.total;
     halfWidthIndex = s.halfWidthIndex;
-  } else {
+  } else if (!context.spectrumOnly) {
     c.det = FoldMultipleScattering(fold, c, std::hypot(c.D, c.S0), c.msi, c.mso).width;
   }
 }
@@ -385,7 +386,7 @@ StepContributions ComputeContributions(const StepInputs& in, const ContributionC
   DopplerSpread(in, o, t, c);
   DetectorSpread(in, context, c, problem);
   MultipleScatteringIn(in, g, o, t, c, problem);
-  IncidentSpread(in, g, o, t, fold, c);
+  IncidentSpread(in, g, o, t, fold, context.spectrumOnly, c);
   MultipleScatteringOut(in, g, o, t, c, problem);
   const double s0Corrected = GaussianPart(in, c);
   TotalSpread(in, fold, s0Corrected, c);

@@ -128,6 +128,9 @@ struct ContributionContext {
   // The convolution table's fixed exponents, prepared for the run, and the groups of its
   // recent shape pairs (none: worked out anew).
   PreparedConvolution* convolution = nullptr;
+  // The step feeds a spectrum whose rows nobody reads: the spreads that only the rows show
+  // (the ion's angular spread, the total at the detector without a foil) are left at 0.
+  bool spectrumOnly = false;
 };
 
 // The contributions of one step: beam energy spread, beam angular spread, detector

@@ -280,5 +280,41 @@ TEST_F(EnergySpread, MissingConvolutionTableFallsBackToQuadratureAndSaysSo) {
   EXPECT_NEAR(c.det, std::sqrt(16.0 * 16.0 + c.msi * c.msi + c.mso * c.mso), 1e-9);
 }
 
+// A step that only feeds a spectrum leaves out the two spreads only the rows show; every
+// spread the spectrum and the walk's checks use stays the same to the last bit.
+TEST_F(EnergySpread, SpectrumOnlyStepsKeepEverySpreadTheSpectrumUses) {
+  ContributionOptions o;  // all on
+  StepInputs s = SurfaceStep();
+  s.depth = 0.1;
+  s.Vin = 9.0;
+  s.Vout = 16.0;
+  s.tauIn = 5.0;
+  s.phiIn = 0.02;
+  s.Lin = 100.0;
+  s.tauOut = 5.0;
+  s.phiOut = 0.02;
+  s.Lout = 100.0;
+  const EngineGeometry g = Geometry('C', 70, 165);
+  const StepContributions full = Compute(s, g, o);
+  const StepProblem fullProblem = errorCode;
+  errorCode = StepProblem::kNone;
+  tableMissing = false;
+  const ContributionContext ctx{g, o, DetectorResolutionCoefficients{}, tables_, nullptr, nullptr,
+                                true};
+  const StepContributions spectrum =
+      ComputeContributions(s, ctx, errorCode, halfWidthIndex, tableMissing);
+  EXPECT_EQ(errorCode, fullProblem);
+  EXPECT_GT(full.dfi, 0.0);
+  EXPECT_GT(full.det, 0.0);
+  EXPECT_EQ(spectrum.dfi, 0.0);
+  EXPECT_EQ(spectrum.det, 0.0);
+  for (auto field : {&StepContributions::dE, &StepContributions::dEminus, &StepContributions::mdE,
+                     &StepContributions::edgePlus, &StepContributions::edgeMinus,
+                     &StepContributions::edgeShape, &StepContributions::tot,
+                     &StepContributions::totCorrected, &StepContributions::error}) {
+    EXPECT_EQ(spectrum.*field, full.*field);
+  }
+}
+
 }  // namespace
 }  // namespace dodavev
