@@ -80,12 +80,15 @@ double Interpolate(const ThreePointNodes& n, double x) {
 
 }  // namespace
 
-double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
-                             double x) {
+namespace {
+
+// ThreePointInterpolate with ln((xb - xa)/(xc - xa)) given.
+double ThreePointWithSpan(double xa, double xb, double xc, double ya, double yb, double yc,
+                          double x, double lnSpan) {
   if (ya == yb && yb == yc) return ya;
   if ((yb - ya) * (yc - yb) >= 0.0) {
     // Monotonic: y = ya + (yb - ya) ((x - xa)/(xb - xa))^p through all three points.
-    const double p = std::log((yb - ya) / (yc - ya)) / std::log((xb - xa) / (xc - xa));
+    const double p = std::log((yb - ya) / (yc - ya)) / lnSpan;
     const double base = (x - xa) / (xb - xa);
     const double power = base == 0.0 ? 0.0 : std::pow(base, p);
     const double y = ya + (yb - ya) * power;
@@ -96,6 +99,28 @@ double ThreePointInterpolate(double xa, double xb, double xc, double ya, double 
   return ya * (x - xb) * (x - xc) / ((xa - xb) * (xa - xc)) +
          yb * (x - xa) * (x - xc) / ((xb - xa) * (xb - xc)) +
          yc * (x - xa) * (x - xb) / ((xc - xa) * (xc - xb));
+}
+
+double LnSpan(double xa, double xb, double xc) {
+  return std::log((xb - xa) / (xc - xa));
+}
+
+constexpr int kRatioClasses = 5;
+
+std::size_t SpanShapeIndex(int c2, int g, int c1) {
+  return static_cast<std::size_t>(((c2 - 1) * kRatioGroups + (g - 1)) * kShapeClasses + (c1 - 1));
+}
+std::size_t SpanRatioIndex(int c2, int cr, int c1) {
+  return static_cast<std::size_t>(((c2 - 1) * kRatioClasses + (cr - 1)) * kShapeClasses + (c1 - 1));
+}
+
+}  // namespace
+
+double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
+                             double x) {
+  if (ya == yb && yb == yc) return ya;
+  const bool monotonic = (yb - ya) * (yc - yb) >= 0.0;
+  return ThreePointWithSpan(xa, xb, xc, ya, yb, yc, x, monotonic ? LnSpan(xa, xb, xc) : 0.0);
 }
 
 namespace {
@@ -173,8 +198,12 @@ std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
     const double xa = Row(tables, c2, g, c1)[kColM1];
     const double xb = Row(tables, c2, g, c1 + 1)[kColM1];
     const double xc = Row(tables, c2, g, c1 + 2)[kColM1];
-    groupWidth[gi] = ThreePointInterpolate(xa, xb, xc, rowWidth[0], rowWidth[1], rowWidth[2], x1);
-    groupShape[gi] = ThreePointInterpolate(xa, xb, xc, rowShape[0], rowShape[1], rowShape[2], x1);
+    const double span =
+        prepared != nullptr ? prepared->lnSpanShape[SpanShapeIndex(c2, g, c1)] : LnSpan(xa, xb, xc);
+    groupWidth[gi] =
+        ThreePointWithSpan(xa, xb, xc, rowWidth[0], rowWidth[1], rowWidth[2], x1, span);
+    groupShape[gi] =
+        ThreePointWithSpan(xa, xb, xc, rowShape[0], rowShape[1], rowShape[2], x1, span);
     if (pair != nullptr) {
       pair->lnWidth[gk] = groupWidth[gi];
       pair->lnShape[gk] = groupShape[gi];
@@ -185,10 +214,12 @@ std::optional<PearsonShape> Convolve(double w1, double m1, double w2, double m2,
   const double xb = Row(tables, c2, cr + 1, c1)[kColRatio];
   const double xc = Row(tables, c2, cr + 2, c1)[kColRatio];
   const double lnRho = std::log(rho);
+  const double span =
+      prepared != nullptr ? prepared->lnSpanRatio[SpanRatioIndex(c2, cr, c1)] : LnSpan(xa, xb, xc);
   const double lnWidth =
-      ThreePointInterpolate(xa, xb, xc, groupWidth[0], groupWidth[1], groupWidth[2], lnRho);
+      ThreePointWithSpan(xa, xb, xc, groupWidth[0], groupWidth[1], groupWidth[2], lnRho, span);
   const double lnShape =
-      ThreePointInterpolate(xa, xb, xc, groupShape[0], groupShape[1], groupShape[2], lnRho);
+      ThreePointWithSpan(xa, xb, xc, groupShape[0], groupShape[1], groupShape[2], lnRho, span);
 
   PearsonShape result{std::fabs(w1) * std::exp(lnWidth), std::exp(lnShape)};
   if (!std::isfinite(result.width) || !std::isfinite(result.shape)) return std::nullopt;
@@ -234,6 +265,22 @@ PreparedConvolution PrepareConvolution(const PhysicsTables& tables) {
                 std::log((n.yb - n.ya) / (n.yc - n.ya)) / std::log((n.xb - n.xa) / (n.xc - n.xa));
           }
         }
+      }
+    }
+  }
+  prepared.lnSpanShape.resize(SpanShapeIndex(kShapeClasses, kRatioGroups, kShapeClasses) + 1);
+  prepared.lnSpanRatio.resize(SpanRatioIndex(kShapeClasses, kRatioClasses, kShapeClasses) + 1);
+  for (int c2 = 1; c2 <= kShapeClasses; ++c2) {
+    for (int c1 = 1; c1 <= kShapeClasses; ++c1) {
+      for (int g = 1; g <= kRatioGroups; ++g) {
+        prepared.lnSpanShape[SpanShapeIndex(c2, g, c1)] =
+            LnSpan(Row(tables, c2, g, c1)[kColM1], Row(tables, c2, g, c1 + 1)[kColM1],
+                   Row(tables, c2, g, c1 + 2)[kColM1]);
+      }
+      for (int cr = 1; cr <= kRatioClasses; ++cr) {
+        prepared.lnSpanRatio[SpanRatioIndex(c2, cr, c1)] =
+            LnSpan(Row(tables, c2, cr, c1)[kColRatio], Row(tables, c2, cr + 1, c1)[kColRatio],
+                   Row(tables, c2, cr + 2, c1)[kColRatio]);
       }
     }
   }

@@ -55,6 +55,11 @@ struct PreparedConvolution {
   // By shape class of the second side (6), width-ratio group (7), row of the first side's
   // shape (8) and column (width, shape).
   std::vector<ThreePointNodes> nodes;
+  // ln((xb - xa)/(xc - xa)) of the table's abscissae in the two later interpolations: over
+  // the first side's shape, by second-side class, width-ratio group and first-side class;
+  // over the width ratio, by second-side class, ratio class and first-side class.
+  std::vector<double> lnSpanShape;
+  std::vector<double> lnSpanRatio;
   // Belongs to the one run that folds with it.
   std::array<ShapePairGroups, 4> recent{};
   int recentCount = 0;
