@@ -95,6 +95,7 @@ CrossSectionRange StepCrossSectionRange(double eLow, double eHigh, double fwhm, 
 void RunCrossSection::Use(const CrossSectionSource& xs) {
   if (xs.rutherford != source_) {
     chunks_.clear();
+    last_ = nullptr;
     source_ = xs.rutherford;
   }
   xs_ = xs;
@@ -117,6 +118,7 @@ const RunCrossSection::Chunk& RunCrossSection::ChunkAt(long key) {
   const long index = key - octave * kChunksPerOctave;
   const double bottom = std::ldexp(1.0, static_cast<int>(octave) - 1);  // of the octave
   c->base = bottom * (1.0 + static_cast<double>(index) / kChunksPerOctave);
+  c->end = bottom * (1.0 + static_cast<double>(index + 1) / kChunksPerOctave);
   c->spacing = bottom / (kChunksPerOctave * kNodesPerChunk);
   for (int i = 0; i <= kNodesPerChunk; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -125,6 +127,19 @@ const RunCrossSection::Chunk& RunCrossSection::ChunkAt(long key) {
         i == 0 ? 0.0 : c->integral[k - 1] + 0.5 * (c->sigma[k - 1] + c->sigma[k]) * c->spacing;
   }
   return *chunks_.emplace(it, key, std::move(c))->second;
+}
+
+const RunCrossSection::Chunk& RunCrossSection::ChunkOf(double e, long& key) {
+  // base and end are exact binary fractions of the octave, so e lies in [base, end) exactly
+  // when KeyOf(e) gives the chunk's key.
+  if (last_ != nullptr && e >= last_->base && e < last_->end) {
+    key = lastKey_;
+    return *last_;
+  }
+  key = KeyOf(e);
+  last_ = &ChunkAt(key);
+  lastKey_ = key;
+  return *last_;
 }
 
 double RunCrossSection::Local(const Chunk& c, double e) {
@@ -136,25 +151,23 @@ double RunCrossSection::Local(const Chunk& c, double e) {
 }
 
 double RunCrossSection::Mean(double e, double width) {
-  const long a = KeyOf(e);
+  long a = 0;
+  const Chunk& first = ChunkOf(e, a);
   if (!(width > kZeroTolerance)) {
-    const Chunk& c = ChunkAt(a);
+    const Chunk& c = first;
     const double u = std::clamp((e - c.base) / c.spacing, 0.0, static_cast<double>(kNodesPerChunk));
     const int i = std::min(static_cast<int>(u), kNodesPerChunk - 1);
     const auto k = static_cast<std::size_t>(i);
     return c.sigma[k] + (u - i) * (c.sigma[k + 1] - c.sigma[k]);
   }
   const double top = e + width;
-  const long b = KeyOf(top);
-  if (a == b) {
-    const Chunk& c = ChunkAt(a);
-    return (Local(c, top) - Local(c, e)) / width;
-  }
-  const Chunk& first = ChunkAt(a);
+  if (top < first.end) return (Local(first, top) - Local(first, e)) / width;
   double integral = first.integral.back() - Local(first, e);
+  long b = 0;
+  const Chunk& last = ChunkOf(top, b);
   for (long k = a + 1; k < b; ++k)
     integral += ChunkAt(k).integral.back();
-  integral += Local(ChunkAt(b), top);
+  integral += Local(last, top);
   return integral / width;
 }
 

@@ -103,6 +103,7 @@ class RunCrossSection {
   static constexpr int kNodesPerChunk = 512;
   struct Chunk {
     double base = 0.0;     // keV, energy of node 0
+    double end = 0.0;      // keV, base of the next chunk (exact, as base is)
     double spacing = 0.0;  // keV
     std::array<double, kNodesPerChunk + 1> sigma{};
     std::array<double, kNodesPerChunk + 1> integral{};  // from `base`, barn/sr keV
@@ -110,12 +111,17 @@ class RunCrossSection {
   // Key of the chunk holding e (consecutive keys are neighbouring chunks) and the chunk.
   static long KeyOf(double e);
   const Chunk& ChunkAt(long key);
+  // The chunk holding e and its key: the last one looked up when it holds e (the energies of
+  // one step's mean fall in few chunks), else by KeyOf and ChunkAt.
+  const Chunk& ChunkOf(double e, long& key);
   // Integral of the chunk from its base up to e (e within it).
   static double Local(const Chunk& c, double e);
 
   const RutherfordAtAngle* source_ = nullptr;
   CrossSectionSource xs_{};
   std::vector<std::pair<long, std::unique_ptr<Chunk>>> chunks_;  // sorted by key
+  const Chunk* last_ = nullptr;
+  long lastKey_ = 0;
 };
 
 // Cross section (barn/sr) averaged over the incident energies of an ion beam centred at

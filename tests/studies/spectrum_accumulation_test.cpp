@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 namespace dodavev {
 namespace {
@@ -321,6 +323,38 @@ TEST(SpectrumYield, RunGridOfTheRutherfordCrossSectionHoldsItsMeansToFewE8) {
     table.Tabulate(xs, range.low, range.high, range.spacing);
     const double step = SpreadAveragedCrossSection(table, 1500.0, fwhm, 100.0, 2.5);
     EXPECT_NEAR(SpreadAveragedCrossSection(grid, 1500.0, fwhm, 100.0, 2.5), step, 5e-8 * step);
+  }
+}
+
+// The grid remembers the chunk it looked at last: a mean must not depend on what was asked
+// before it. The same questions in three orders, each against a fresh grid, bit for bit;
+// among them energies on chunk edges (1024 + 64 n keV) and just below them.
+TEST(SpectrumYield, RunGridMeansDoNotDependOnTheOrderOfTheQuestions) {
+  const RutherfordAtAngle rutherford = PrepareRutherford(
+      ReactionKind::kRbs, 2, 14, 28.0, 4.0, 170.0 * std::numbers::pi / 180.0, Screening::kNone);
+  CrossSectionSource xs;
+  xs.rutherford = &rutherford;
+  std::vector<std::pair<double, double>> questions;
+  for (double e : {1024.0, std::nextafter(1088.0, 0.0), 1088.0, 1100.0, 700.0, 1151.9, 2047.99}) {
+    for (double w : {0.0, 0.5, std::nextafter(1088.0, 0.0) - 1024.0, 64.0, 200.0})
+      questions.emplace_back(e, w);
+  }
+  auto fresh = [&](double e, double w) {
+    RunCrossSection grid;
+    grid.Use(xs);
+    return grid.Mean(e, w);
+  };
+  std::vector<std::pair<double, double>> reversed(questions.rbegin(), questions.rend());
+  std::vector<std::pair<double, double>> shuffled;
+  for (std::size_t i = 0; i < questions.size(); ++i)
+    shuffled.push_back(questions[(i * 11) % questions.size()]);  // 11 and 35 share no factor
+  for (const auto* order : {&questions, &reversed, &shuffled}) {
+    RunCrossSection grid;
+    grid.Use(xs);
+    for (const auto& [e, w] : *order) {
+      SCOPED_TRACE(::testing::Message() << e << " keV over " << w);
+      EXPECT_EQ(grid.Mean(e, w), fresh(e, w));
+    }
   }
 }
 
