@@ -263,12 +263,8 @@ class Walk {
       s.absorberSigma = run_.absorberSigma;
     }
     const bool spectrumOnly = !request_.reports && run_.SpectrumFlag == SpectrumMode::kSpectrum;
-    const ContributionContext ctx{run_.engine,
-                                  inputs_.switches.contributions,
-                                  DetectorOf(p_),
-                                  inputs_.tables,
-                                  absorber ? &stage_ : nullptr,
-                                  &convolution_,
+    const ContributionContext ctx{run_.engine,    inputs_.switches.contributions, DetectorOf(p_),
+                                  inputs_.tables, absorber ? &stage_ : nullptr,   &convolution_,
                                   spectrumOnly};
     return ComputeContributions(s, ctx, run_.ErrorCode, run_.absorberHalfWidthIndex,
                                 run_.convolutionTableMissing);

@@ -299,8 +299,8 @@ TEST_F(EnergySpread, SpectrumOnlyStepsKeepEverySpreadTheSpectrumUses) {
   const StepProblem fullProblem = errorCode;
   errorCode = StepProblem::kNone;
   tableMissing = false;
-  const ContributionContext ctx{g, o, DetectorResolutionCoefficients{}, tables_, nullptr, nullptr,
-                                true};
+  const ContributionContext ctx{g,       o,   DetectorResolutionCoefficients{}, tables_, nullptr,
+                                nullptr, true};
   const StepContributions spectrum =
       ComputeContributions(s, ctx, errorCode, halfWidthIndex, tableMissing);
   EXPECT_EQ(errorCode, fullProblem);
@@ -308,10 +308,10 @@ TEST_F(EnergySpread, SpectrumOnlyStepsKeepEverySpreadTheSpectrumUses) {
   EXPECT_GT(full.det, 0.0);
   EXPECT_EQ(spectrum.dfi, 0.0);
   EXPECT_EQ(spectrum.det, 0.0);
-  for (auto field : {&StepContributions::dE, &StepContributions::dEminus, &StepContributions::mdE,
-                     &StepContributions::edgePlus, &StepContributions::edgeMinus,
-                     &StepContributions::edgeShape, &StepContributions::tot,
-                     &StepContributions::totCorrected, &StepContributions::error}) {
+  for (auto field :
+       {&StepContributions::dE, &StepContributions::dEminus, &StepContributions::mdE,
+        &StepContributions::edgePlus, &StepContributions::edgeMinus, &StepContributions::edgeShape,
+        &StepContributions::tot, &StepContributions::totCorrected, &StepContributions::error}) {
     EXPECT_EQ(spectrum.*field, full.*field);
   }
 }
