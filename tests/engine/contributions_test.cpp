@@ -47,14 +47,28 @@ StepInputs SurfaceStep() {
   return s;
 }
 
+// A step 0.1 micron deep with multiple scattering on both paths.
+StepInputs ScatteringStep() {
+  StepInputs s = SurfaceStep();
+  s.depth = 0.1;
+  s.tauIn = 5.0;
+  s.phiIn = 0.02;
+  s.Lin = 100.0;
+  s.tauOut = 5.0;
+  s.phiOut = 0.02;
+  s.Lout = 100.0;
+  return s;
+}
+
 class EnergySpread : public ::testing::Test {
  protected:
   StepContributions Compute(const StepInputs& s, const EngineGeometry& g,
                             const ContributionOptions& o,
-                            DetectorResolutionCoefficients d = DetectorResolutionCoefficients{}) {
+                            DetectorResolutionCoefficients d = DetectorResolutionCoefficients{},
+                            bool spectrumOnly = false) {
     errorCode = StepProblem::kNone;
     tableMissing = false;
-    const ContributionContext ctx{g, o, d, tables_, nullptr};
+    const ContributionContext ctx{g, o, d, tables_, nullptr, nullptr, spectrumOnly};
     return ComputeContributions(s, ctx, errorCode, halfWidthIndex, tableMissing);
   }
   PhysicsTables tables_;  // no convolution table: nothing here needs one
@@ -265,15 +279,7 @@ TEST_F(EnergySpread, ExcitationCurveFoldsTheBeamWithTheResonance) {
 TEST_F(EnergySpread, MissingConvolutionTableFallsBackToQuadratureAndSaysSo) {
   ContributionOptions o = NoOptions();
   o.CheckDet = true;
-  StepInputs s = SurfaceStep();
-  s.depth = 0.1;
-  s.tauIn = 5.0;
-  s.phiIn = 0.02;
-  s.Lin = 100.0;
-  s.tauOut = 5.0;
-  s.phiOut = 0.02;
-  s.Lout = 100.0;
-  const StepContributions c = Compute(s, Geometry('I', 80, 165), o);
+  const StepContributions c = Compute(ScatteringStep(), Geometry('I', 80, 165), o);
   EXPECT_TRUE(tableMissing);
   EXPECT_GT(c.msi, 0.0);
   EXPECT_NEAR(c.tot, std::hypot(c.msi, c.mso), 1e-9);
@@ -283,26 +289,14 @@ TEST_F(EnergySpread, MissingConvolutionTableFallsBackToQuadratureAndSaysSo) {
 // A step that only feeds a spectrum leaves out the two spreads only the rows show; every
 // spread the spectrum and the walk's checks use stays the same to the last bit.
 TEST_F(EnergySpread, SpectrumOnlyStepsKeepEverySpreadTheSpectrumUses) {
-  ContributionOptions o;  // all on
-  StepInputs s = SurfaceStep();
-  s.depth = 0.1;
+  const ContributionOptions o;  // all on
+  StepInputs s = ScatteringStep();
   s.Vin = 9.0;
   s.Vout = 16.0;
-  s.tauIn = 5.0;
-  s.phiIn = 0.02;
-  s.Lin = 100.0;
-  s.tauOut = 5.0;
-  s.phiOut = 0.02;
-  s.Lout = 100.0;
   const EngineGeometry g = Geometry('C', 70, 165);
   const StepContributions full = Compute(s, g, o);
   const StepProblem fullProblem = errorCode;
-  errorCode = StepProblem::kNone;
-  tableMissing = false;
-  const ContributionContext ctx{g,       o,   DetectorResolutionCoefficients{}, tables_, nullptr,
-                                nullptr, true};
-  const StepContributions spectrum =
-      ComputeContributions(s, ctx, errorCode, halfWidthIndex, tableMissing);
+  const StepContributions spectrum = Compute(s, g, o, DetectorResolutionCoefficients{}, true);
   EXPECT_EQ(errorCode, fullProblem);
   EXPECT_GT(full.dfi, 0.0);
   EXPECT_GT(full.det, 0.0);
