@@ -25,14 +25,14 @@ class ElementTable;
 struct RunInputs;
 struct ParameterValues;
 
-// What a caller asks of one run of the depth walk. The studies set their own modes and may
-// replace the angles, the beam energy or (full spectrum) the target isotope.
 // Most outward-path steps a spectrum or resonance walk takes, over all its depths, before it
 // stops past its printed rows and says so (some 15 s of one core): each deeper step walks its
 // emitted particle out through everything above it, so tiny steps under a thick layer would
 // take hours.
 inline constexpr long long kMaxOutwardSteps = 100000000;
 
+// What a caller asks of one run of the depth walk. The studies set their own modes and may
+// replace the angles, the beam energy or (full spectrum) the target isotope.
 struct RunRequest {
   CalculationMode CalcMode = CalculationMode::kDepthWalk;  // kNone: no particle reaches
   SpectrumMode SpectrumFlag = SpectrumMode::kResolution;
@@ -53,6 +53,7 @@ struct RunRequest {
   // The report texts of the run; a run whose reports nobody reads (all isotope runs of a
   // full spectrum but the one it shows) leaves them empty and skips their formatting.
   bool reports = true;
+  // Outward steps the walk may take over all its depths (a test asks for fewer).
   long long maxOutwardSteps = kMaxOutwardSteps;
 };
 

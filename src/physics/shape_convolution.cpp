@@ -118,9 +118,7 @@ std::size_t SpanRatioIndex(int c2, int cr, int c1) {
 
 double ThreePointInterpolate(double xa, double xb, double xc, double ya, double yb, double yc,
                              double x) {
-  if (ya == yb && yb == yc) return ya;
-  const bool monotonic = (yb - ya) * (yc - yb) >= 0.0;
-  return ThreePointWithSpan(xa, xb, xc, ya, yb, yc, x, monotonic ? LnSpan(xa, xb, xc) : 0.0);
+  return ThreePointWithSpan(xa, xb, xc, ya, yb, yc, x, LnSpan(xa, xb, xc));
 }
 
 namespace {

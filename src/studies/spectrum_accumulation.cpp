@@ -154,11 +154,11 @@ double RunCrossSection::Mean(double e, double width) {
   long a = 0;
   const Chunk& first = ChunkOf(e, a);
   if (!(width > kZeroTolerance)) {
-    const Chunk& c = first;
-    const double u = std::clamp((e - c.base) / c.spacing, 0.0, static_cast<double>(kNodesPerChunk));
+    const double u =
+        std::clamp((e - first.base) / first.spacing, 0.0, static_cast<double>(kNodesPerChunk));
     const int i = std::min(static_cast<int>(u), kNodesPerChunk - 1);
     const auto k = static_cast<std::size_t>(i);
-    return c.sigma[k] + (u - i) * (c.sigma[k + 1] - c.sigma[k]);
+    return first.sigma[k] + (u - i) * (first.sigma[k + 1] - first.sigma[k]);
   }
   const double top = e + width;
   if (top < first.end) return (Local(first, top) - Local(first, e)) / width;
