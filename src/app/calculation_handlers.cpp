@@ -1,6 +1,7 @@
 // The seven menu handlers of the "calculations" menu (also the BatchFile calculation
 // names): each sets the calculation up on the session, runs it on the session's run
 // inputs and makes its outcome the session's results, report and modes.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,25 @@ void AdoptScanEnd(Session& session, std::unique_ptr<RunResults> last, bool stopp
   session.results.RowCount = rowCount;
   session.results.CalcMode = calcMode;
   session.results.SpectrumFlag = spectrumFlag;
+}
+
+// The window's Stop reaches a single walk (and the isotope runs of a full spectrum) through
+// the session's scan observer: the walk ends before its next depth step.
+std::function<bool()> StopOf(const Session& session) {
+  const ScanObserver* observer = session.scan.observer;
+  if (observer == nullptr) return {};
+  return [observer] { return observer->StopRequested(); };
+}
+
+// A walk that was stopped says so, also as the closing line of its report, so that a saved
+// report does not read as the whole walk.
+void SayIfStopped(Session& session, const RunResults& results, std::string_view what) {
+  if (!results.stopped) return;
+  const std::string line = std::string(what) + ": stopped after " +
+                           std::to_string(results.stepsWalked) +
+                           " depth steps; the deeper part of the sample is not counted";
+  session.OutputLog += line + "\r\n";
+  session.messages.Show(line);
 }
 
 // A calculation that starts: the last results and report are gone, the modes are its own.
@@ -96,6 +116,7 @@ void depthandenergyresolution1Click(Session& session) {
   auto results = std::make_unique<RunResults>();
   RunRequest request =
       SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kResolution, *run);
+  request.stopRequested = StopOf(session);
   const RunOutcome outcome =
       RunResolution(RunInputsOf(session), request, *run, *results, session.messages);
 
@@ -103,6 +124,7 @@ void depthandenergyresolution1Click(Session& session) {
   // The report of an earlier calculation must not stand for this one.
   session.results = *results;
   session.OutputLog = results->mainReport;
+  SayIfStopped(session, *results, "depth and energy resolution");
   session.CalcMode = results->CalcMode;
   session.SpectrumFlag = results->SpectrumFlag;
 }
@@ -138,12 +160,14 @@ void spectrumsimulation1Click(Session& session) {
   auto results = std::make_unique<RunResults>();
   RunRequest request =
       SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kSpectrum, *run);
+  request.stopRequested = StopOf(session);
   WarnOfUncalibratedDetector(session.params, session.messages);
   const RunOutcome outcome =
       RunSpectrumWalk(RunInputsOf(session), request, *run, *results, session.messages);
   ShowRunOutcome(outcome, session.messages);
   session.results = std::move(*results);
   session.OutputLog = session.results.mainReport;
+  SayIfStopped(session, session.results, "spectrum simulation");
   session.CalcMode = session.results.CalcMode;
   session.SpectrumFlag = SpectrumMode::kSpectrum;
   session.results.SpectrumFlag = SpectrumMode::kSpectrum;
@@ -154,6 +178,7 @@ void spektrumsim21Click(Session& session) {
   auto prepared = std::make_unique<RunState>();
   RunRequest request =
       SetUpRequest(session, CalculationMode::kDepthWalk, SpectrumMode::kFullSpectrum, *prepared);
+  request.stopRequested = StopOf(session);
   WarnOfUncalibratedDetector(session.params, session.messages);
   const bool given = session.params.CheckBox1_given_target;
   const RunInputs inputs = RunInputsOf(session);

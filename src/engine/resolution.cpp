@@ -422,6 +422,10 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
   int printed = 0;
   bool closed = false;
   for (int r = 0;; ++r) {
+    if (request.stopRequested && request.stopRequested()) {
+      results.stopped = true;
+      break;
+    }
     if (run.thresholdCounter == 0) ChooseStep(r, inputs.sample, p.depthmax, inputs.elements, run);
     bool evaluated = false;
     if (run.thresholdCounter == 0) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ struct RunRequest {
   bool reports = true;
   // Outward steps the walk may take over all its depths (a test asks for fewer).
   long long maxOutwardSteps = kMaxOutwardSteps;
+  // Asked before every depth step; true ends the walk there, with the rows done so far and
+  // `RunResults::stopped` set (the window's Stop). None: the walk runs to its own end.
+  std::function<bool()> stopRequested;
 };
 
 // Shape factor of a slit or diaphragm: FWHM^2 of the angular distribution per width^2,

@@ -145,7 +145,8 @@ struct RunResults {
   // Resonance yield (value 40) of the steps an excitation-curve walk took past its printed
   // rows; the counts of the curve include it.
   double yieldBeyondRows = 0.0;
-  int stepsWalked = 0;  // depth steps evaluated, printed or not
+  int stepsWalked = 0;   // depth steps evaluated, printed or not
+  bool stopped = false;  // stopped from outside before the walk's own end
   CalculationMode CalcMode = CalculationMode::kDepthWalk;
   SpectrumMode SpectrumFlag = SpectrumMode::kResolution;
 };

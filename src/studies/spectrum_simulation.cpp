@@ -84,6 +84,7 @@ ReactionKind SwitchedForward(ReactionKind kind) {
 struct IsotopeRun {
   Spectrum spectrum{};
   RunOutcome outcome = RunOutcome::kWalked;
+  bool stopped = false;                 // stopped part-way: its counts are not the isotope's
   std::unique_ptr<RunResults> results;  // reports and table, for a run that walked
 };
 
@@ -100,6 +101,7 @@ IsotopeRun RunIsotope(const RunInputs& inputs, const RunRequest& base,
   IsotopeRun out;
   out.outcome = RunSpectrumWalk(inputs, request, *state, *results, messages);
   out.spectrum = results->SimulatedSpectrum;
+  out.stopped = results->stopped;
   if (out.outcome == RunOutcome::kWalked) out.results = std::move(results);
   return out;
 }
@@ -300,14 +302,19 @@ FullSpectrumResult SimulateFullSpectrum(const RunInputs& inputs, const RunReques
   ScanOutcome<IsotopeRun> scan =
       RunScan<IsotopeRun>(count, settings, "full spectrum (1)", "isotope runs", messages, task);
 
+  // A stop ends the runs under way part-way: the sum keeps the whole runs before the first
+  // of them.
+  std::size_t whole = 0;
+  while (whole < scan.results.size() && !scan.results[whole].stopped)
+    ++whole;
   FullSpectrumResult result;
   result.sum = Spectrum(inputs.params.channels);
-  result.runs = static_cast<int>(scan.results.size());
-  result.stopped = scan.stopped;
+  result.runs = static_cast<int>(whole);
+  result.stopped = scan.stopped || whole < scan.results.size();
   // Summed in plan order, whatever order the runs finished in.
-  bool allBelowThreshold = !scan.results.empty();
+  bool allBelowThreshold = whole > 0;
   int lastWalked = -1;
-  for (std::size_t k = 0; k < scan.results.size(); ++k) {
+  for (std::size_t k = 0; k < whole; ++k) {
     IsotopeRun& run = scan.results[k];
     const int channels = std::min(result.sum.channels(), run.spectrum.channels());
     for (int c = 1; c <= channels; ++c) {
@@ -321,11 +328,14 @@ FullSpectrumResult SimulateFullSpectrum(const RunInputs& inputs, const RunReques
     }
   }
   if (lastWalked >= 0 && lastWalked != count - 1) {
-    // The run shown walked without its reports (a later one did not walk): run it again
-    // with them; its spectrum is the same, and its messages were shown already.
+    // The run shown walked without its reports (a later one did not walk, or the runs were
+    // stopped): run it again, whole, with them; its spectrum is the same, and its messages
+    // were shown already.
+    RunRequest wholeRun = base;
+    wholeRun.stopRequested = nullptr;
     CollectingSink again;
     IsotopeRun shown =
-        RunIsotope(inputs, base, plan[static_cast<std::size_t>(lastWalked)], true, again);
+        RunIsotope(inputs, wholeRun, plan[static_cast<std::size_t>(lastWalked)], true, again);
     if (shown.results) result.last = std::move(shown.results);
   }
   if (allBelowThreshold) {

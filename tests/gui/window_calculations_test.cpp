@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -138,6 +139,32 @@ TEST_F(WindowCalculations, WindowStaysResponsiveAndStopEndsTheScanWithWhatItHas)
   EXPECT_TRUE(Find("Panel_parameters")->isEnabled());
   EXPECT_TRUE(window_->findChild<QMenu*>("calculations1")->isEnabled());
   EXPECT_FALSE(Shown("Button_stop"));
+}
+
+// "Stop" also ends a single walk, before its next depth step. The walk here (silicon under
+// 300 nm of gold in steps of 1e-5 micron) would take many seconds to its own end.
+TEST_F(WindowCalculations, StopEndsASingleWalkWithTheRowsItHas) {
+  Session& s = window_->session();
+  s.params.Edit1_e0 = "2000";
+  s.params.Edit1_th = "170";
+  s.params.Edit1_x = "0.00001";
+  s.params.Edit1_target = "si";
+  s.params.Edit1_mt = "28";
+  s.params.richedit1 = "A=3000\nn=5.9e22\nau#,1\nS=\nn=4.99e22\nsi#,1\n";
+  window_->ShowSession();
+  window_->calculations1Click();
+  messages_.clear();
+  window_->findChild<QAction*>("spectrumsimulation1")->trigger();
+  ASSERT_TRUE(window_->calculationRunning());
+  Click("Button_stop");
+  ASSERT_TRUE(WaitForFinish(20000));
+  EXPECT_EQ(finished_.back(), "spectrum simulation");
+  EXPECT_TRUE(stopped_);
+  ASSERT_EQ(messages_.size(), 1U);
+  EXPECT_EQ(messages_[0].rfind("spectrum simulation: stopped after ", 0), 0U) << messages_[0];
+  EXPECT_EQ(Report().substr(Report().size() - messages_[0].size() - 1), messages_[0] + "\n");
+  // The status bar gives the same count.
+  EXPECT_EQ(FromQt(window_->statusBar()->currentMessage()), messages_[0]);
 }
 
 TEST_F(WindowCalculations, MessagesOfARunArriveInOrderAndTheRunWaitsForEach) {
