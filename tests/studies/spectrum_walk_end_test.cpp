@@ -1,8 +1,12 @@
 // A spectrum walk past its printed rows, and a full-spectrum run whose reports are not
 // shown, end below the last layer that holds the run's isotope: deeper steps add no counts.
+// A walk stopped from outside ends before its next depth step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/calculations.hpp"
@@ -10,6 +14,7 @@
 #include "app/run_inputs_of.hpp"
 #include "app/session_fixture.hpp"
 #include "engine/resolution.hpp"
+#include "studies/parallel_scan.hpp"
 #include "studies/spectrum_accumulation.hpp"
 #include "studies/spectrum_simulation.hpp"
 
@@ -115,6 +120,144 @@ TEST_F(SpectrumWalkEnd, RunsWithoutReportsEndWhereTheirIsotopeEnds) {
     // Summed in another order: equal to rounding.
     EXPECT_NEAR(backward.sum[i], forward.sum[i], 1e-12 * std::fabs(forward.sum[i]) + 1e-15);
   }
+}
+
+// ---- Stopped from outside ------------------------------------------------------------------
+// The window's Stop ends a single walk before its next depth step: the rows done stay as
+// they were, the report and a message say that the deeper part is missing, and a full
+// spectrum keeps only its whole isotope runs.
+
+// Says "stop" from its (n + 1)-th question on, as a user pressing Stop part-way would.
+class StopAfter final : public ScanObserver {
+ public:
+  explicit StopAfter(int questions) : left_(questions) {}
+  void Progress(const ScanProgress& /*progress*/) override {}
+  bool StopRequested() const override { return --left_ < 0; }
+
+ private:
+  mutable int left_;
+};
+
+class WalkStop : public SpectrumWalkEnd {
+ protected:
+  void SetUp() override {
+    SpectrumWalkEnd::SetUp();
+    params().Edit1_target = "si";
+    params().Edit1_mt = "28";
+    Button5Click(session());
+    messages().clear();
+  }
+
+  // The calculation once to its end and once stopped after `questions` questions.
+  template <class Calculation>
+  std::pair<RunResults, RunResults> WholeAndStopped(Calculation calculation, int questions,
+                                                    std::string& wholeLog,
+                                                    std::string& stoppedLog) {
+    calculation(session());
+    const RunResults whole = session().results;
+    wholeLog = session().OutputLog;
+    StopAfter stopper(questions);
+    session().scan.observer = &stopper;
+    messages().clear();
+    calculation(session());
+    session().scan.observer = nullptr;
+    stoppedLog = session().OutputLog;
+    return {whole, session().results};
+  }
+};
+
+bool RowsEqual(const RunResults& a, const RunResults& b, int rows) {
+  for (int r = 0; r < rows; ++r) {
+    if (a.table.row(r) != b.table.row(r)) return false;
+  }
+  return true;
+}
+
+TEST_F(WalkStop, AStoppedResolutionWalkKeepsItsRowsAndSaysWhereItStopped) {
+  std::string wholeLog;
+  std::string stoppedLog;
+  const auto [whole, stopped] =
+      WholeAndStopped(depthandenergyresolution1Click, 50, wholeLog, stoppedLog);
+  ASSERT_FALSE(whole.stopped);
+  ASSERT_EQ(whole.RowCount, 200);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.RowCount, 50);
+  EXPECT_TRUE(RowsEqual(stopped, whole, 50));
+
+  const std::string line =
+      "depth and energy resolution: stopped after 50 depth steps; the deeper part of the "
+      "sample is not counted";
+  ASSERT_EQ(messages(), std::vector<std::string>{line});
+  // The report is the whole walk's header and first 50 rows, closed by that line instead of
+  // the walk's own closing lines.
+  ASSERT_GT(stoppedLog.size(), line.size() + 2);
+  const std::string rows = stoppedLog.substr(0, stoppedLog.size() - line.size() - 2);
+  EXPECT_EQ(stoppedLog.substr(rows.size()), line + "\r\n");
+  EXPECT_EQ(wholeLog.compare(0, rows.size(), rows), 0);
+  EXPECT_GT(wholeLog.size(), rows.size() + 150 * 20);  // the other 150 rows, at least
+}
+
+TEST_F(WalkStop, AStoppedSubSpectrumCountsOnlyTheStepsItWalked) {
+  std::string wholeLog;
+  std::string stoppedLog;
+  const auto [whole, stopped] =
+      WholeAndStopped(spectrumsimulation1Click, 250, wholeLog, stoppedLog);
+  ASSERT_GT(whole.stepsWalked, 300);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.stepsWalked, 250);
+  EXPECT_TRUE(RowsEqual(stopped, whole, 200));
+  ASSERT_EQ(messages().size(), 1U);
+  EXPECT_EQ(messages()[0].rfind("spectrum simulation: stopped after 250 depth steps;", 0), 0U);
+
+  // The steps walked count as in the whole walk: the same counts at the surface edge of the
+  // silicon, fewer in all.
+  const ChannelSpan span = NonEmptySpan(whole.SimulatedSpectrum);
+  ASSERT_FALSE(span.empty());
+  const auto top = static_cast<std::size_t>(span.last - 2);
+  EXPECT_EQ(stopped.SimulatedSpectrum[top], whole.SimulatedSpectrum[top]);
+  double wholeTotal = 0.0;
+  double stoppedTotal = 0.0;
+  for (int c = 1; c <= whole.SimulatedSpectrum.channels(); ++c) {
+    wholeTotal += whole.SimulatedSpectrum[static_cast<std::size_t>(c)];
+    stoppedTotal += stopped.SimulatedSpectrum[static_cast<std::size_t>(c)];
+  }
+  EXPECT_GT(stoppedTotal, 0.5 * wholeTotal);
+  EXPECT_LT(stoppedTotal, wholeTotal);
+}
+
+// Plan 197Au, 28Si, 29Si, 30Si on one thread: the gold run asks some ten times (before it
+// starts and before each of its rows), so the 100th question falls inside the 28Si run.
+// That run is left out; the gold run is the whole spectrum, and it is the report shown.
+TEST_F(WalkStop, AStoppedFullSpectrumKeepsOnlyItsWholeIsotopeRuns) {
+  const RunInputs inputs = RunInputsOf(session());
+  const std::vector<FullSpectrumRun> plan = PlanFullSpectrum(inputs, false);
+  ASSERT_EQ(plan.size(), 4U);
+  RunRequest base;
+  base.CalcMode = CalculationMode::kDepthWalk;
+  base.SpectrumFlag = SpectrumMode::kFullSpectrum;
+
+  CollectingSink goldSink;
+  const FullSpectrumResult gold = SimulateFullSpectrum(
+      inputs, base, std::vector<FullSpectrumRun>{plan[0]}, {1, nullptr}, goldSink);
+
+  StopAfter stopper(100);
+  base.stopRequested = [&stopper] { return stopper.StopRequested(); };
+  CollectingSink sink;
+  const FullSpectrumResult stopped = SimulateFullSpectrum(inputs, base, plan, {1, &stopper}, sink);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.runs, 1);
+  EXPECT_EQ(std::count(sink.messages.begin(), sink.messages.end(),
+                       "full spectrum (1) was stopped after 1 of 4 isotope runs"),
+            1);
+  for (int c = 1; c <= gold.sum.channels(); ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    EXPECT_EQ(stopped.sum[i], gold.sum[i]) << "channel " << c;
+  }
+  // The report shown is the gold run's, walked again whole.
+  ASSERT_TRUE(stopped.last && gold.last);
+  EXPECT_FALSE(stopped.last->stopped);
+  EXPECT_EQ(stopped.last->RowCount, gold.last->RowCount);
+  EXPECT_EQ(stopped.last->mainReport, gold.last->mainReport);
 }
 
 }  // namespace
