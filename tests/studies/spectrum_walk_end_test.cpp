@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/calculations.hpp"
@@ -148,21 +147,26 @@ class WalkStop : public SpectrumWalkEnd {
     messages().clear();
   }
 
-  // The calculation once to its end and once stopped after `questions` questions.
+  // The calculation once to its end and once stopped after `questions` questions, with
+  // the report the stopped one leaves in the output panel.
+  struct Runs {
+    RunResults whole;
+    RunResults stopped;
+    std::string stoppedLog;
+  };
   template <class Calculation>
-  std::pair<RunResults, RunResults> WholeAndStopped(Calculation calculation, int questions,
-                                                    std::string& wholeLog,
-                                                    std::string& stoppedLog) {
+  Runs WholeAndStopped(Calculation calculation, int questions) {
+    Runs runs;
     calculation(session());
-    const RunResults whole = session().results;
-    wholeLog = session().OutputLog;
+    runs.whole = session().results;
     StopAfter stopper(questions);
     session().scan.observer = &stopper;
     messages().clear();
     calculation(session());
     session().scan.observer = nullptr;
-    stoppedLog = session().OutputLog;
-    return {whole, session().results};
+    runs.stopped = session().results;
+    runs.stoppedLog = session().OutputLog;
+    return runs;
   }
 };
 
@@ -174,10 +178,8 @@ bool RowsEqual(const RunResults& a, const RunResults& b, int rows) {
 }
 
 TEST_F(WalkStop, AStoppedResolutionWalkKeepsItsRowsAndSaysWhereItStopped) {
-  std::string wholeLog;
-  std::string stoppedLog;
-  const auto [whole, stopped] =
-      WholeAndStopped(depthandenergyresolution1Click, 50, wholeLog, stoppedLog);
+  const auto [whole, stopped, stoppedLog] = WholeAndStopped(depthandenergyresolution1Click, 50);
+  const std::string& wholeLog = whole.mainReport;
   ASSERT_FALSE(whole.stopped);
   ASSERT_EQ(whole.RowCount, 200);
   EXPECT_TRUE(stopped.stopped);
@@ -198,10 +200,7 @@ TEST_F(WalkStop, AStoppedResolutionWalkKeepsItsRowsAndSaysWhereItStopped) {
 }
 
 TEST_F(WalkStop, AStoppedSubSpectrumCountsOnlyTheStepsItWalked) {
-  std::string wholeLog;
-  std::string stoppedLog;
-  const auto [whole, stopped] =
-      WholeAndStopped(spectrumsimulation1Click, 250, wholeLog, stoppedLog);
+  const auto [whole, stopped, stoppedLog] = WholeAndStopped(spectrumsimulation1Click, 250);
   ASSERT_GT(whole.stepsWalked, 300);
   EXPECT_TRUE(stopped.stopped);
   EXPECT_EQ(stopped.stepsWalked, 250);
