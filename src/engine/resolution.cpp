@@ -444,17 +444,17 @@ RunOutcome RunResolution(const RunInputs& inputs, const RunRequest& request, Run
       // Past the printed rows: on while the steps are counted and can still add something.
       if (run.thresholdCounter != 0 || !(run.in.energy >= p.thr) || !evaluated) break;
       if (request.hooks != nullptr && !request.hooks->StepsBeyondCount(run, r, results)) break;
-      auto stopped = [&](int steps, const std::string& why) {
+      auto sayStopped = [&](int steps, const std::string& why) {
         messages.Show("the walk stopped after " + std::to_string(steps) + " depth steps: " + why +
                       "the deeper part of the sample is not counted (use a larger iteration "
                       "step)");
       };
       if (r + 1 >= kMaxWalkSteps) {
-        stopped(kMaxWalkSteps, "");
+        sayStopped(kMaxWalkSteps, "");
         break;
       }
       if (run.outwardSteps >= request.maxOutwardSteps) {
-        stopped(r + 1, "the way out from deeper steps is too long to follow, and ");
+        sayStopped(r + 1, "the way out from deeper steps is too long to follow, and ");
         break;
       }
       continue;
